@@ -1,0 +1,20 @@
+# Unit tests per code folder, conformance tests of the platform contract, scenarios.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_library(orv_testing STATIC tests/support/machine_fixture.cpp)
+target_link_libraries(orv_testing PUBLIC orv_logic orv_hosted GTest::gtest)
+
+foreach(area platform strutil winsys launcher)
+  file(GLOB sources CONFIGURE_DEPENDS tests/${area}/*.cpp)
+  if(sources)
+    add_executable(test_${area} ${sources})
+    target_link_libraries(test_${area} PRIVATE orv_testing GTest::gtest_main)
+    gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "ORV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  endif()
+endforeach()
+
+add_test(NAME scenarios
+  COMMAND ${CMAKE_COMMAND} -E env ORVLAUNCH=$<TARGET_FILE:orvlaunch>
+          ${CMAKE_SOURCE_DIR}/tests/scenarios/run_scenarios ${CMAKE_SOURCE_DIR}/scenarios)

@@ -1,0 +1,66 @@
+#include "tests/support/machine_fixture.h"
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+TempMachine::TempMachine() {
+  std::random_device random;
+  dir = fs::temp_directory_path() / ("orvtest-" + std::to_string(random()) + "-" +
+                                     std::to_string(random()));
+  fs::create_directories(dir / "c");
+  fs::create_directories(dir / "cd");
+  config.dir = dir;
+  config.drives = {{'C', hosted::DriveKind::Fixed, dir / "c", false},
+                   {'D', hosted::DriveKind::CdRom, dir / "cd", true}};
+}
+
+TempMachine::~TempMachine() {
+  installed_.reset();
+  platform_.reset();
+  std::error_code ignored;
+  // Read-only host files do not stop root, but make the folder writable for everyone else.
+  for (auto it = fs::recursive_directory_iterator(dir, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(dir, ignored);
+}
+
+fs::path TempMachine::Write(const std::string& relative, std::string_view content) {
+  fs::path path = dir / relative;
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  return path;
+}
+
+fs::path TempMachine::MakeDir(const std::string& relative) {
+  fs::create_directories(dir / relative);
+  return dir / relative;
+}
+
+std::string TempMachine::Read(const std::string& relative) const {
+  std::ifstream in(dir / relative, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void TempMachine::SetMtime(const std::string& relative, long long unixSeconds) {
+  auto system = std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds));
+  fs::last_write_time(dir / relative, fs::file_time_type::clock::from_sys(system));
+}
+
+hosted::HostedPlatform& TempMachine::Start() {
+  installed_.reset();
+  platform_ = std::make_unique<hosted::HostedPlatform>(config, transcript);
+  installed_ = std::make_unique<platform::ScopedPlatform>(*platform_);
+  return *platform_;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,45 @@
+// A throw-away simulated machine for tests: a temporary folder with drive folders,
+// a configuration to adjust, and a HostedPlatform installed as the current platform.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/hosted/config.h"
+#include "platform/hosted/hosted.h"
+#include "platform/hosted/transcript.h"
+
+namespace testing_support {
+
+class TempMachine {
+ public:
+  // Drives C: (fixed, folder "c") and D: (cdrom, folder "cd"); everything else default.
+  TempMachine();
+  ~TempMachine();
+  TempMachine(const TempMachine&) = delete;
+  TempMachine& operator=(const TempMachine&) = delete;
+
+  // The machine's folder and its configuration; adjust before Start().
+  std::filesystem::path dir;
+  hosted::MachineConfig config;
+
+  // A host file below dir ("c/TEMP/a.txt"), folders made as needed.
+  std::filesystem::path Write(const std::string& relative, std::string_view content);
+  std::filesystem::path MakeDir(const std::string& relative);
+  std::string Read(const std::string& relative) const;
+  // Sets the host file's modification time (seconds since 1970, UTC).
+  void SetMtime(const std::string& relative, long long unixSeconds);
+
+  // Builds the platform from the configuration and installs it as platform::Current().
+  hosted::HostedPlatform& Start();
+  hosted::HostedPlatform& Platform() { return *platform_; }
+  hosted::Transcript transcript;
+
+ private:
+  std::unique_ptr<hosted::HostedPlatform> platform_;
+  std::unique_ptr<platform::ScopedPlatform> installed_;
+};
+
+}  // namespace testing_support
