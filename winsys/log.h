@@ -1,6 +1,7 @@
 // The startup log, the reporting of platform errors and the start of other programs.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
@@ -20,5 +21,9 @@ int SafeMessageBox(platform::HWND owner, const std::string& text, const std::str
                    platform::UINT style);
 // Starts a program by command line; returns the platform's start result (32 and up: started).
 platform::UINT RunProgram(const std::string& cmdLine, platform::UINT show);
+
+// Called with every line appended to the log list; the simulator records them. Set by the
+// program's entry, outside the module's state, so start-up leaves it in place.
+std::function<void(const std::string&)>& LogListener();
 
 }  // namespace winsys

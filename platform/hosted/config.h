@@ -21,13 +21,13 @@ struct DriveConfig {
   char letter = 'C';  // upper case
   DriveKind kind = DriveKind::Fixed;
   std::optional<std::filesystem::path> folder;  // absolute host folder; none: no medium
-  bool readOnly = false;                         // cdrom drives always are
+  bool readOnly = false;                        // cdrom drives always are
 };
 
 struct FaultConfig {
-  std::string call;   // the Windows name of the call
-  unsigned nth = 0;   // 1 = first call, 0 = every call
-  DWORD error = 0;    // the last-error value it leaves
+  std::string call;  // the Windows name of the call
+  unsigned nth = 0;  // 1 = first call, 0 = every call
+  DWORD error = 0;   // the last-error value it leaves
 };
 
 struct MachineConfig {
@@ -35,7 +35,7 @@ struct MachineConfig {
   DWORD osMajor = 5, osMinor = 1, osBuild = 2600, osPlatform = 2;
   bool userAdmin = true;
   bool userImpersonating = false;
-  bool userAdminDenyOnly = false;  // the Administrators group is present for deny only
+  bool userAdminDenyOnly = false;   // the Administrators group is present for deny only
   std::vector<DriveConfig> drives;  // sorted by letter
   std::string temp = "C:\\TEMP\\";  // empty: GetTempPathA fails
   std::string currentDir = "C:\\";

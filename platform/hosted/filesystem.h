@@ -33,11 +33,10 @@ class FileSystem {
   FileSystem& operator=(const FileSystem&) = delete;
 
   // The calls below behave as the Platform members of the same names.
-  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                     DWORD disposition, DWORD flags, HANDLE templateFile);
+  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
+                     DWORD flags, HANDLE templateFile);
   BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped);
-  BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
-                 void* overlapped);
+  BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, void* overlapped);
   DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
   DWORD GetFileSize(HANDLE file, DWORD* sizeHigh);
   BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);

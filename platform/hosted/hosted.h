@@ -10,6 +10,7 @@
 #include "platform/hosted/filesystem.h"
 #include "platform/hosted/lz.h"
 #include "platform/hosted/registry.h"
+#include "platform/hosted/security.h"
 #include "platform/hosted/transcript.h"
 #include "platform/platform.h"
 
@@ -36,8 +37,8 @@ class HostedPlatform : public Platform {
 
   LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM desired,
                      HKEY* result) override;
-  LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
-                        BYTE* data, DWORD* dataSize) override;
+  LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
+                        DWORD* dataSize) override;
   LONG RegQueryInfoKeyA(HKEY key, char* className, DWORD* classSize, DWORD* reserved,
                         DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values,
                         DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securityDescriptor,
@@ -47,10 +48,9 @@ class HostedPlatform : public Platform {
   LONG RegDeleteKeyA(HKEY key, const char* subKey) override;
   LONG RegCloseKey(HKEY key) override;
 
-  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                     DWORD disposition, DWORD flags, HANDLE templateFile) override;
-  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read,
-                void* overlapped) override;
+  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
+                     DWORD flags, HANDLE templateFile) override;
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) override;
   BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
                  void* overlapped) override;
   DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) override;
@@ -102,15 +102,13 @@ class HostedPlatform : public Platform {
   BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
   BOOL GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD size,
                            DWORD* needed) override;
-  BOOL AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count,
-                                DWORD sub0, DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4,
-                                DWORD sub5, DWORD sub6, DWORD sub7, PSID* sid) override;
+  BOOL AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count, DWORD sub0,
+                                DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4, DWORD sub5,
+                                DWORD sub6, DWORD sub7, PSID* sid) override;
   BOOL EqualSid(PSID a, PSID b) override;
   PSID FreeSid(PSID sid) override;
 
  private:
-  struct Security;
-
   MachineConfig config_;
   Transcript& transcript_;
   FileSystem files_;

@@ -11,8 +11,8 @@ namespace fs = std::filesystem;
 
 TempMachine::TempMachine() {
   std::random_device random;
-  dir = fs::temp_directory_path() / ("orvtest-" + std::to_string(random()) + "-" +
-                                     std::to_string(random()));
+  dir = fs::temp_directory_path() /
+        ("orvtest-" + std::to_string(random()) + "-" + std::to_string(random()));
   fs::create_directories(dir / "c");
   fs::create_directories(dir / "cd");
   config.dir = dir;

@@ -1,0 +1,199 @@
+// orvlaunch: runs the launcher once against a described machine and prints what it did.
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <random>
+
+#include "launcher/launcher.h"
+#include "platform/faults/faults.h"
+#include "platform/hosted/codepage.h"
+#include "platform/hosted/hosted.h"
+#include "winsys/log.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: orvlaunch [--machine DIR] [--self PATH] [--json FILE|-] [--in-place] [-- ARGS...]\n"
+    "\n"
+    "Runs the set-up launcher once against the simulated Windows machine described by\n"
+    "DIR/machine.json (default: the demo machine) and prints what it did.\n"
+    "\n"
+    "  --machine DIR   the machine directory\n"
+    "  --self PATH     the launcher's own Windows path (overrides run.self)\n"
+    "  --json FILE     also write the transcript as JSON Lines; '-' writes them to standard\n"
+    "                  output in place of the readable transcript\n"
+    "  --in-place      apply the run's changes to DIR (files, and the .reg file rewritten);\n"
+    "                  without it the machine is never changed\n"
+    "  -- ARGS...      the launcher's arguments (override run.args)\n"
+    "\n"
+    "Exit code: the launcher's own (0 or 1); 2 when the machine cannot be used.\n";
+
+struct Options {
+  fs::path machine = ORV_DEMO_MACHINE;
+  std::optional<std::string> self;
+  std::optional<std::vector<std::string>> args;
+  std::optional<std::string> json;
+  bool inPlace = false;
+};
+
+struct UsageError {
+  std::string what;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw UsageError{arg + " needs a value"};
+      return argv[++i];
+    };
+    if (arg == "--machine") {
+      options.machine = value();
+    } else if (arg == "--self") {
+      options.self = value();
+    } else if (arg == "--json") {
+      options.json = value();
+    } else if (arg == "--in-place") {
+      options.inPlace = true;
+    } else if (arg == "--") {
+      options.args.emplace(argv + i + 1, argv + argc);
+      break;
+    } else {
+      throw UsageError{"unknown option '" + arg + "'"};
+    }
+  }
+  return options;
+}
+
+std::string Ansi(const std::string& utf8, const char* what) {
+  auto ansi = hosted::Utf8ToAnsi(utf8);
+  if (!ansi)
+    throw hosted::ConfigError(std::string(what) + " has characters outside code page 1252");
+  return *ansi;
+}
+
+// A copy of a drive's folder that keeps what the machine reads of it: names, contents,
+// modification times, mode bits and symlinks.
+void CopyTree(const fs::path& from, const fs::path& to) {
+  fs::create_directories(to);
+  for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator();
+       ++it) {
+    fs::path target = to / fs::relative(it->path(), from);
+    if (it->is_symlink()) {
+      fs::copy_symlink(it->path(), target);
+      it.disable_recursion_pending();
+    } else if (it->is_directory()) {
+      fs::create_directory(target);
+      fs::permissions(target, it->status().permissions());
+    } else if (it->is_regular_file()) {
+      fs::copy_file(it->path(), target);
+      fs::last_write_time(target, it->last_write_time());
+      fs::permissions(target, it->status().permissions());
+    }
+  }
+}
+
+class PrivateCopy {
+ public:
+  ~PrivateCopy() {
+    std::error_code ignored;
+    if (!dir_.empty()) fs::remove_all(dir_, ignored);
+  }
+
+  std::map<char, fs::path> Roots(const hosted::MachineConfig& config) {
+    std::random_device random;
+    dir_ = fs::temp_directory_path() / ("orvlaunch-" + std::to_string(random()));
+    std::map<char, fs::path> roots;
+    for (const auto& drive : config.drives) {
+      if (!drive.folder) continue;
+      if (drive.readOnly) {
+        roots[drive.letter] = *drive.folder;
+      } else {
+        roots[drive.letter] = dir_ / std::string(1, drive.letter);
+        CopyTree(*drive.folder, roots[drive.letter]);
+      }
+    }
+    return roots;
+  }
+
+ private:
+  fs::path dir_;
+};
+
+std::map<char, fs::path> InPlaceRoots(const hosted::MachineConfig& config) {
+  std::map<char, fs::path> roots;
+  for (const auto& drive : config.drives)
+    if (drive.folder) roots[drive.letter] = *drive.folder;
+  return roots;
+}
+
+void Report(const Options& options, const hosted::Transcript& transcript) {
+  if (options.json && *options.json == "-") {
+    transcript.WriteJsonLines(std::cout);
+    return;
+  }
+  transcript.WriteReadable(std::cout);
+  if (options.json) {
+    std::ofstream out(*options.json, std::ios::binary | std::ios::trunc);
+    transcript.WriteJsonLines(out);
+    if (!out) throw std::runtime_error("cannot write " + *options.json);
+  }
+}
+
+int Run(const Options& options) {
+  hosted::MachineConfig config = hosted::LoadMachineConfig(options.machine);
+  if (options.self) config.self = Ansi(*options.self, "--self");
+  if (options.args) {
+    config.args.clear();
+    for (const auto& arg : *options.args) config.args.push_back(Ansi(arg, "an argument"));
+  }
+  PrivateCopy copy;
+  auto roots = options.inPlace ? InPlaceRoots(config) : copy.Roots(config);
+  hosted::Transcript transcript;
+  hosted::HostedPlatform machine(config, roots, transcript);
+  faults::FaultPlatform platform(machine, [&] {
+    std::vector<faults::Rule> rules;
+    for (const auto& fault : config.faults) rules.push_back({fault.call, fault.nth, fault.error});
+    return rules;
+  }());
+  winsys::LogListener() = [&](const std::string& line) { transcript.Log(line); };
+  int code;
+  {
+    platform::ScopedPlatform installed(platform);
+    code = launcher::RunLauncher();
+  }
+  winsys::LogListener() = nullptr;
+  for (const auto& change : machine.Files().Changes()) transcript.File(change.path, change.change);
+  auto keys = machine.Reg().Changes();
+  for (const auto& change : keys) transcript.Key(change.key, change.change);
+  transcript.Exit(code);
+  if (options.inPlace && config.registry && !keys.empty()) machine.Reg().Save(*config.registry);
+  Report(options, transcript);
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "orvlaunch " ORV_VERSION "\n";
+    return 0;
+  }
+  try {
+    return Run(ParseOptions(argc, argv));
+  } catch (const UsageError& error) {
+    std::cerr << "orvlaunch: " << error.what << "\n\n" << kUsage;
+  } catch (const std::exception& error) {
+    std::cerr << "orvlaunch: " << error.what() << '\n';
+  }
+  return 2;
+}
