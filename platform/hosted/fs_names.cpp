@@ -26,6 +26,23 @@ std::string AliasChars(std::string_view part, std::size_t limit) {
   return out;
 }
 
+// The lowest "~N" alias not taken. Names whose bases share the prefix left beside a
+// wider number compete for the same aliases, so the counter belongs to that prefix.
+std::string NextAlias(const std::string& base, const std::string& ext, std::set<std::string>& taken,
+                      std::map<std::string, unsigned>& next) {
+  unsigned limit = 10;
+  for (std::size_t width = 1; width <= 7; ++width, limit *= 10) {
+    std::string prefix = base.substr(0, 7 - width);
+    unsigned& n = next[prefix + "~" + std::to_string(width) + ext];
+    if (n == 0) n = limit / 10;
+    while (n < limit) {
+      std::string alias = prefix + "~" + std::to_string(n++) + ext;
+      if (taken.insert(alias).second) return alias;
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 // The conversion FindFirstFileA applies before the file system matches.
@@ -64,12 +81,12 @@ void Pattern::Close(std::vector<bool>& states, bool atDot, bool atEnd) const {
 bool Pattern::Matches(std::string_view name) const {
   const std::vector<Step>& steps = steps_;
   std::size_t lastDot = name.rfind('.');
-  std::vector<bool> states(steps.size() + 1, false);
+  std::vector<bool> states(steps.size() + 1, false), next(steps.size() + 1, false);
   states[0] = true;
   for (std::size_t j = 0; j < name.size(); ++j) {
     char c = name[j];
     Close(states, c == '.', false);
-    std::vector<bool> next(states.size(), false);
+    next.assign(states.size(), false);
     for (std::size_t i = 0; i < steps.size(); ++i) {
       if (!states[i]) continue;
       const Step& s = steps[i];
@@ -129,13 +146,7 @@ std::vector<std::string> MakeAliases(const std::vector<std::string>& names) {
     std::string base = AliasChars(body.substr(0, dot), 6);
     std::string ext = dot == std::string_view::npos ? "" : AliasChars(body.substr(dot + 1), 3);
     if (!ext.empty()) ext.insert(0, ".");
-    unsigned& n = nextNumber[base + ext];
-    std::string alias;
-    do {
-      std::string suffix = "~" + std::to_string(++n);
-      alias = base.substr(0, 8 - std::min<std::size_t>(8, suffix.size())) + suffix + ext;
-    } while (!taken.insert(alias).second);
-    aliases.push_back(alias);
+    aliases.push_back(NextAlias(base, ext, taken, nextNumber));
   }
   return aliases;
 }
