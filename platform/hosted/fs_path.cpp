@@ -28,7 +28,11 @@ bool ForbiddenChar(char c, bool wildcards) {
   }
 }
 
+// NTFS keeps at most 255 characters in a name.
+constexpr std::size_t kMaxName = 255;
+
 bool ValidName(std::string_view name, bool wildcards) {
+  if (name.size() > kMaxName) return false;
   for (char c : name)
     if (ForbiddenChar(c, wildcards)) return false;
   return true;

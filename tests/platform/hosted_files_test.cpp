@@ -322,6 +322,40 @@ TEST_F(HostedFiles, ProgramsAreProbedAsCreateProcessFindsThem) {
     EXPECT_EQ(P().Files().ProbeProgram(c.line, "C:\\app\\self.exe"), c.result) << c.line;
 }
 
+TEST_F(HostedFiles, HostilePathsGetAnErrorAndStayOnTheDrive) {
+  m.MakeDir("c/sub");
+  Start();
+  struct {
+    std::string path;
+    DWORD error;  // 0: the create succeeds, on the drive
+  } cases[] = {
+      {"C:\\..\\..\\..\\escape.txt", 0},
+      {"C:..\\..\\up.txt", 0},
+      {"sub/../../../../sub2.txt", 0},
+      {std::string(300, 'a'), ERROR_INVALID_NAME},
+      {"C:\\" + std::string(20000, '\\') + "deep.txt", 0},
+      {"\\\\?\\C:\\x.txt", ERROR_BAD_NETPATH},
+      {"//server/share/x", ERROR_BAD_NETPATH},
+      {"::", ERROR_INVALID_NAME},
+      {"C:\\sub\\a\tb", ERROR_INVALID_NAME},
+      {"Q:\\x.txt", ERROR_PATH_NOT_FOUND},
+      {"", ERROR_PATH_NOT_FOUND},
+  };
+  for (const auto& c : cases) {
+    P().SetLastError(0);
+    HANDLE h = Open(c.path.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+    EXPECT_EQ(h != INVALID_HANDLE_VALUE, c.error == 0) << c.path.substr(0, 40);
+    if (h != INVALID_HANDLE_VALUE) P().CloseHandle(h);
+    if (c.error != 0) {
+      EXPECT_EQ(P().GetLastError(), c.error) << c.path.substr(0, 40);
+    }
+  }
+  for (const char* name : {"escape.txt", "up.txt", "sub2.txt", "deep.txt"})
+    EXPECT_TRUE(fs::exists(m.dir / "c" / name)) << name;
+  EXPECT_FALSE(fs::exists(m.dir / "escape.txt"));
+  EXPECT_EQ(Open(nullptr, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+}
+
 TEST_F(HostedFiles, SearchOfAHugeFolderIsOneSnapshot) {
   constexpr int kCount = 30'000;
   m.MakeDir("c/big");
