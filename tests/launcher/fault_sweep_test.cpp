@@ -98,7 +98,8 @@ TEST_P(FaultSweep, EveryFailedCallEndsSoundly) {
     Outcome run = RunOnce(GetParam().scenario, k, work);
     EXPECT_TRUE(run.code == 0 || run.code == 1);
     for (const auto& event : run.events) {
-      if (event.kind == "box") EXPECT_TRUE(kCaptions.count(event.Find("caption")->text));
+      if (event.kind != "box") continue;
+      EXPECT_TRUE(kCaptions.count(event.Find("caption")->text)) << event.Find("caption")->text;
     }
     for (const char* file : GetParam().guarded) {
       if (fs::exists(run.dir / file)) {
