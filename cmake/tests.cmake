@@ -11,7 +11,7 @@ foreach(area platform strutil winsys launcher)
   if(sources)
     add_executable(test_${area} ${sources})
     target_link_libraries(test_${area} PRIVATE orv_testing GTest::gtest_main)
-    gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
       PROPERTIES ENVIRONMENT "ORV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   endif()
 endforeach()
@@ -22,4 +22,4 @@ target_link_libraries(test_scenarios PRIVATE GTest::gtest_main nlohmann_json::nl
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios")
 add_dependencies(test_scenarios orvlaunch)
-gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
