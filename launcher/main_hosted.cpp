@@ -1,4 +1,6 @@
 // orvlaunch: runs the launcher once against a described machine and prints what it did.
+#include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -109,14 +111,11 @@ class PrivateCopy {
     std::random_device random;
     dir_ = fs::temp_directory_path() / ("orvlaunch-" + std::to_string(random()));
     std::map<char, fs::path> roots;
+    // Read-only drives are copied too: the file times set before the run go on the copy.
     for (const auto& drive : config.drives) {
       if (!drive.folder) continue;
-      if (drive.readOnly) {
-        roots[drive.letter] = *drive.folder;
-      } else {
-        roots[drive.letter] = dir_ / std::string(1, drive.letter);
-        CopyTree(*drive.folder, roots[drive.letter]);
-      }
+      roots[drive.letter] = dir_ / std::string(1, drive.letter);
+      CopyTree(*drive.folder, roots[drive.letter]);
     }
     return roots;
   }
@@ -154,6 +153,7 @@ int Run(const Options& options) {
   }
   PrivateCopy copy;
   auto roots = options.inPlace ? InPlaceRoots(config) : copy.Roots(config);
+  hosted::ApplyFileTimes(config, roots);
   hosted::Transcript transcript;
   hosted::HostedPlatform machine(config, roots, transcript);
   faults::FaultPlatform platform(machine, [&] {

@@ -50,6 +50,9 @@ struct MachineConfig {
   std::string self = "D:\\SETUP.EXE";
   std::vector<std::string> args;
   std::map<std::string, DWORD> attributes;  // Windows path -> hidden/system/archive/read-only
+  // Windows path (as written: drive letter, then the host names) -> modification time in
+  // seconds since 1970 UTC, applied to the files before the run (git keeps no times).
+  std::map<std::string, long long> times;
 
   // True when the user may write where only administrators may.
   bool EffectiveAdmin() const { return userAdmin && !userAdminDenyOnly; }
@@ -61,6 +64,11 @@ class ConfigError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Sets the modification times that `times` names on the drives' host folders (roots: the
+// folder of each drive letter). Throws ConfigError for a file that is not there.
+void ApplyFileTimes(const MachineConfig& config,
+                    const std::map<char, std::filesystem::path>& roots);
 
 // Reads DIR/machine.json. Texts are converted from UTF-8 to the ANSI code page.
 MachineConfig LoadMachineConfig(const std::filesystem::path& dir);
