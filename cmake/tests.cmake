@@ -15,6 +15,10 @@ foreach(area platform strutil winsys launcher)
   endif()
 endforeach()
 
+# The SZDD expander is checked against libmspack, a reference decoder of the format.
+find_library(MSPACK mspack REQUIRED)
+target_link_libraries(test_platform PRIVATE ${MSPACK})
+
 add_test(NAME scenarios
   COMMAND ${CMAKE_COMMAND} -E env ORVLAUNCH=$<TARGET_FILE:orvlaunch>
           ${CMAKE_SOURCE_DIR}/tests/scenarios/run_scenarios ${CMAKE_SOURCE_DIR}/scenarios)

@@ -100,7 +100,8 @@ Result Expander::Run() {
     if (FastGroups()) continue;
     if (Status status = CheckedGroup(); status != Status::kOk) return Done(status);
   }
-  return Done(FlushRest() ? Status::kOk : Status::kWriteFailed);
+  if (!FlushFullBlock() || !FlushRest()) return Done(Status::kWriteFailed);
+  return Done(Status::kOk);
 }
 
 Status Expander::ReadHeader() {
