@@ -47,6 +47,7 @@ class HostedLz : public testing::Test {
   OFSTRUCT info{};
 };
 
+// An SZDD file of literals only, claiming the given expanded length.
 std::string Stream(std::uint32_t length, const std::string& literals) {
   std::string bytes = {'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33', 'A', '\0'};
   for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(length >> shift));
