@@ -1,4 +1,6 @@
 // orvlaunch: runs the launcher once against a described machine and prints what it did.
+#include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -109,14 +111,11 @@ class PrivateCopy {
     std::random_device random;
     dir_ = fs::temp_directory_path() / ("orvlaunch-" + std::to_string(random()));
     std::map<char, fs::path> roots;
+    // Read-only drives are copied too: the file times set before the run go on the copy.
     for (const auto& drive : config.drives) {
       if (!drive.folder) continue;
-      if (drive.readOnly) {
-        roots[drive.letter] = *drive.folder;
-      } else {
-        roots[drive.letter] = dir_ / std::string(1, drive.letter);
-        CopyTree(*drive.folder, roots[drive.letter]);
-      }
+      roots[drive.letter] = dir_ / std::string(1, drive.letter);
+      CopyTree(*drive.folder, roots[drive.letter]);
     }
     return roots;
   }
@@ -130,6 +129,22 @@ std::map<char, fs::path> InPlaceRoots(const hosted::MachineConfig& config) {
   for (const auto& drive : config.drives)
     if (drive.folder) roots[drive.letter] = *drive.folder;
   return roots;
+}
+
+void ApplyTimes(const hosted::MachineConfig& config, const std::map<char, fs::path>& roots) {
+  for (const auto& [path, seconds] : config.times) {
+    auto root = roots.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+    if (root == roots.end())
+      throw hosted::ConfigError("times: " + path + " is on no drive with a medium");
+    std::string relative = hosted::AnsiToUtf8(path.substr(3));
+    for (char& c : relative)
+      if (c == '\\') c = '/';
+    fs::path file = root->second / relative;
+    std::error_code error;
+    auto system = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+    fs::last_write_time(file, fs::file_time_type::clock::from_sys(system), error);
+    if (error) throw hosted::ConfigError("times: " + path + ": " + error.message());
+  }
 }
 
 void Report(const Options& options, const hosted::Transcript& transcript) {
@@ -154,6 +169,7 @@ int Run(const Options& options) {
   }
   PrivateCopy copy;
   auto roots = options.inPlace ? InPlaceRoots(config) : copy.Roots(config);
+  ApplyTimes(config, roots);
   hosted::Transcript transcript;
   hosted::HostedPlatform machine(config, roots, transcript);
   faults::FaultPlatform platform(machine, [&] {

@@ -1,6 +1,7 @@
 #include "winsys/winsys.h"
 
 #include "winsys/probes.h"
+#include "winsys/registry.h"
 
 namespace winsys {
 
@@ -32,6 +33,7 @@ void WinsysStartup(std::vector<ShutdownStep>& shutdownSteps) {
   state.UserIsAdmin = state.OsIsNT ? IsAdministrator() : true;
   state.logList.emplace();
   state.logDir = LogDirFromEnvironment();
+  DeleteRegistryTree("\\Software\\Microsoft\\Windows\\CurrentVersion\\Orvanel", true);
 }
 
 void WinsysShutdown() {

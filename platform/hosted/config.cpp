@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -149,6 +150,23 @@ DWORD ParseAttributes(const Reader& reader, const std::string& letters, const st
   return attributes;
 }
 
+// "YYYY-MM-DD HH:MM:SS", read as UTC.
+long long ParseTime(const Reader& reader, const std::string& text, const std::string& field) {
+  int y, mo, d, h, mi, se;
+  char tail;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &se, &tail) !=
+          6 ||
+      mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 59)
+    reader.Fail(field, "'" + text + "' is not a time of the form YYYY-MM-DD HH:MM:SS");
+  // Days from the civil date (proleptic Gregorian), so no time zone is involved.
+  int yy = y - (mo <= 2);
+  int era = (yy >= 0 ? yy : yy - 399) / 400;
+  int yoe = yy - era * 400;
+  int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  long long days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+  return days * 86400 + h * 3600 + mi * 60 + se;
+}
+
 void ParseFaults(const Reader& reader, const Json& value, const std::string& field,
                  MachineConfig& config) {
   if (!value.is_array()) reader.Fail(field, "must be an array");
@@ -229,7 +247,8 @@ void ParseTop(const Reader& r, const Json& root, MachineConfig& c) {
                               c.args.push_back(r.Ansi(x[i], g + "[" + std::to_string(i) + "]"));
                           }}});
              }},
-            {"attributes", [&](J v, F f) {
+            {"attributes",
+             [&](J v, F f) {
                if (!v.is_object()) r.Fail(f, "must be an object");
                for (auto& [name, letters] : v.items()) {
                  auto path = Utf8ToAnsi(name);
@@ -237,6 +256,18 @@ void ParseTop(const Reader& r, const Json& root, MachineConfig& c) {
                    r.Fail(f + "." + name, "has characters that code page 1252 cannot hold");
                  c.attributes[*path] =
                      ParseAttributes(r, r.Text(letters, f + "." + name), f + "." + name);
+               }
+             }},
+            {"times", [&](J v, F f) {
+               if (!v.is_object()) r.Fail(f, "must be an object");
+               for (auto& [name, time] : v.items()) {
+                 std::string field = f + "." + name;
+                 if (name.size() < 4 || name[1] != ':' || name[2] != '\\')
+                   r.Fail(field, "must be a file path like D:\\NAME");
+                 r.Letter(name.substr(0, 1), field);
+                 auto path = Utf8ToAnsi(name);
+                 if (!path) r.Fail(field, "has characters that code page 1252 cannot hold");
+                 c.times[*path] = ParseTime(r, r.Text(time, field), field);
                }
              }}});
 }

@@ -50,6 +50,9 @@ struct MachineConfig {
   std::string self = "D:\\SETUP.EXE";
   std::vector<std::string> args;
   std::map<std::string, DWORD> attributes;  // Windows path -> hidden/system/archive/read-only
+  // Windows path (as written: drive letter, then the host names) -> modification time in
+  // seconds since 1970 UTC, applied to the files before the run (git keeps no times).
+  std::map<std::string, long long> times;
 
   // True when the user may write where only administrators may.
   bool EffectiveAdmin() const { return userAdmin && !userAdminDenyOnly; }

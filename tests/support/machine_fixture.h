@@ -9,6 +9,7 @@
 
 #include "platform/hosted/config.h"
 #include "platform/hosted/hosted.h"
+#include "platform/faults/faults.h"
 #include "platform/hosted/transcript.h"
 
 namespace testing_support {
@@ -36,6 +37,12 @@ class TempMachine {
   hosted::HostedPlatform& Start();
   hosted::HostedPlatform& Platform() { return *platform_; }
   hosted::Transcript transcript;
+
+  // Runs the whole launcher once, with the configured faults and these, recording log lines
+  // in the transcript; returns the exit code.
+  int RunLauncher(std::vector<faults::Rule> extraFaults = {});
+  // The events of one kind, in order.
+  std::vector<hosted::Event> Events(const std::string& kind) const;
 
  private:
   std::unique_ptr<hosted::HostedPlatform> platform_;

@@ -1,0 +1,43 @@
+# OrvLaunch.exe: the launcher on the real Windows platform, cross-built with MinGW-w64.
+# Static run-time (only Windows' own DLLs imported), GUI subsystem, small, ASLR and DEP.
+set(ORV_WIN32_COMPILE_OPTIONS -Os -ffunction-sections -fdata-sections)
+foreach(target orv_platform orv_logic)
+  target_compile_options(${target} PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
+endforeach()
+
+file(GLOB ORV_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+add_library(orv_win32 STATIC ${ORV_WIN32_SOURCES})
+target_link_libraries(orv_win32 PUBLIC orv_platform)
+target_compile_options(orv_win32 PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
+
+# The manifest and version resources, compiled by windres into an object of their own: the
+# project's warning options, given to every language, are not windres options.
+find_program(ORV_WINDRES NAMES ${CMAKE_RC_COMPILER} REQUIRED)
+set(ORV_RC_DIR ${CMAKE_CURRENT_BINARY_DIR}/rc)
+file(CONFIGURE OUTPUT ${ORV_RC_DIR}/OrvLaunchVersion.h CONTENT [[
+#define ORV_VERSION_MAJOR @PROJECT_VERSION_MAJOR@
+#define ORV_VERSION_MINOR @PROJECT_VERSION_MINOR@
+#define ORV_VERSION_PATCH @PROJECT_VERSION_PATCH@
+#define ORV_VERSION "@PROJECT_VERSION@"
+]])
+set(ORV_RC_OBJECT ${ORV_RC_DIR}/OrvLaunch.res.obj)
+add_custom_command(
+  OUTPUT ${ORV_RC_OBJECT}
+  COMMAND ${ORV_WINDRES} --input-format=rc --output-format=coff
+          -I ${CMAKE_SOURCE_DIR}/launcher -I ${ORV_RC_DIR}
+          -i ${CMAKE_SOURCE_DIR}/launcher/OrvLaunch.rc -o ${ORV_RC_OBJECT}
+  DEPENDS launcher/OrvLaunch.rc launcher/OrvLaunch.manifest ${ORV_RC_DIR}/OrvLaunchVersion.h
+  COMMENT "Compiling the OrvLaunch.exe resources"
+  VERBATIM)
+
+# WIN32: the GUI subsystem (-mwindows), entered at WinMain.
+add_executable(OrvLaunch WIN32 launcher/main_win32.cpp ${ORV_RC_OBJECT})
+target_link_libraries(OrvLaunch PRIVATE orv_logic orv_win32)
+target_compile_options(OrvLaunch PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
+target_link_options(OrvLaunch PRIVATE
+  -static -static-libgcc -static-libstdc++
+  -Wl,--gc-sections -s
+  -Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  target_link_options(OrvLaunch PRIVATE -Wl,--high-entropy-va)
+endif()
