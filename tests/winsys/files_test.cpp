@@ -117,6 +117,23 @@ TEST_F(FilesTest, SizeOfAFileOpenForWritingOrFailingToCloseIsMinus1) {
   EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a.txt"), -1);
 }
 
+TEST_F(FilesTest, SizesBeyondTheSigned32BitRangeCountAsNoSize) {
+  const struct {
+    const char* name;
+    std::uintmax_t size;
+    std::int32_t result;
+  } cases[] = {{"largest", 0x7FFFFFFF, 0x7FFFFFFF},
+               {"2 GiB", 0x80000000, -1},
+               {"above 4 GiB", 0x100000005, -1}};
+  machine.Start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    File("c/huge", "");
+    std::filesystem::resize_file(machine.dir / "c/huge", c.size);  // sparse on the host
+    EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\huge"), c.result);
+  }
+}
+
 struct MatchCase {
   const char* name;
   std::optional<std::string> a;
@@ -212,13 +229,33 @@ TEST_F(FilesTest, CopyOfAMatchingPairTouchesNothing) {
   EXPECT_EQ(winsys::Winsys().lastCopyStatus, 9);
 }
 
+// Counts the reads of a file time, which only the stamp step makes.
+class TimeReads : public faults::FaultPlatform {
+ public:
+  explicit TimeReads(platform::Platform& inner) : FaultPlatform(inner, {}) {}
+  platform::BOOL GetFileTime(platform::HANDLE file, platform::FILETIME* creation,
+                             platform::FILETIME* lastAccess,
+                             platform::FILETIME* lastWrite) override {
+    ++count;
+    return FaultPlatform::GetFileTime(file, creation, lastAccess, lastWrite);
+  }
+  int count = 0;
+};
+
 TEST_F(FilesTest, CopyStampStepSkipsOnlyTheExactConsoleName) {
   File("c/src", "abc");
-  File("c/dst", "previous");
-  machine.Start();
-  // Both names reach the same file here; only the exact "con" keeps its fresh time.
-  EXPECT_TRUE(winsys::CopyFileKeepDate("C:\\src", "CON"));
-  EXPECT_EQ(winsys::PathStamp("C:\\CON"), kStamp);
+  auto& hosted = machine.Start();
+  const struct {
+    const char* target;
+    int timeReads;
+  } cases[] = {{"con", 0}, {"CON", 1}, {"Con", 1}, {"C:\\dst", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    TimeReads counting(hosted);
+    platform::ScopedPlatform installed(counting);
+    EXPECT_TRUE(winsys::CopyFileKeepDate("C:\\src", c.target));
+    EXPECT_EQ(counting.count, c.timeReads);
+  }
 }
 
 struct FailedCopyCase {
