@@ -4,6 +4,7 @@ include(GoogleTest)
 
 add_library(orv_testing STATIC tests/support/machine_fixture.cpp)
 target_link_libraries(orv_testing PUBLIC orv_logic orv_hosted GTest::gtest)
+target_compile_definitions(orv_testing PUBLIC ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_SOURCE_DIR}")
 
 foreach(area platform strutil winsys launcher)
   file(GLOB sources CONFIGURE_DEPENDS tests/${area}/*.cpp)
@@ -15,6 +16,10 @@ foreach(area platform strutil winsys launcher)
   endif()
 endforeach()
 
-add_test(NAME scenarios
-  COMMAND ${CMAKE_COMMAND} -E env ORVLAUNCH=$<TARGET_FILE:orvlaunch>
-          ${CMAKE_SOURCE_DIR}/tests/scenarios/run_scenarios ${CMAKE_SOURCE_DIR}/scenarios)
+# Whole runs of orvlaunch on the scenario suite.
+add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
+target_link_libraries(test_scenarios PRIVATE GTest::gtest_main nlohmann_json::nlohmann_json)
+target_compile_definitions(test_scenarios PRIVATE
+  ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios")
+add_dependencies(test_scenarios orvlaunch)
+gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60)

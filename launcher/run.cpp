@@ -5,6 +5,7 @@
 
 #include "launcher/arguments.h"
 #include "launcher/launcher.h"
+#include "launcher/state.h"
 #include "winsys/errors.h"
 #include "winsys/winsys.h"
 
@@ -61,6 +62,7 @@ void MainFlow() {
 }  // namespace
 
 int RunLauncher() {
+  Launcher() = State{};
   std::vector<winsys::ShutdownStep> shutdown;
   try {
     winsys::WinsysStartup(shutdown);

@@ -1,0 +1,208 @@
+#!/usr/bin/env python3
+"""Lays out the machine folders of the scenario suite (scenarios/suite/NAME).
+
+Each scenario is a small dictionary: the machine.json fields, the registry text and the
+files of each drive. Run it, then tools/record-scenario on a new scenario and read the
+transcript by hand before committing expected.jsonl."""
+import json, os, shutil, subprocess, sys, tempfile
+
+SUITE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scenarios", "suite")
+PROGRAM = b"MZ stub program\r\n"
+UNINSTALL = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanel"
+UNINSTALL_USER = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanel"
+OBSOLETE = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Orvanel"
+
+
+def compressed(data):
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "ORV.EXE")
+        with open(path, "wb") as f:
+            f.write(data)
+        subprocess.run(["mscompress", path], check=True)
+        with open(path + "_", "rb") as f:
+            return f.read()
+
+
+def medium(setup="plain", prefix=""):
+    files = {prefix + "Install.Msg": b"install", prefix + "Common.801": b"common",
+             prefix + "LangEng.801": b"lang", prefix + "Orv.JCF": b"jaws config"}
+    if setup in ("plain", "both"):
+        files[prefix + "Orv.Exe"] = PROGRAM
+    if setup in ("compressed", "both"):
+        files[prefix + "Orv.Ex_"] = compressed(PROGRAM)
+    return files
+
+
+def reg_value(value):
+    if isinstance(value, int):
+        return "dword:%08x" % value
+    return '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def registry(keys):
+    text = "REGEDIT4\r\n"
+    for key, values in keys.items():
+        text += "\r\n[" + key + "]\r\n"
+        for name, value in values.items():
+            text += ("@" if name == "" else '"' + name + '"') + "=" + reg_value(value) + "\r\n"
+    return text
+
+
+def installed(name="Orvanel 9.1", uninstall=r"C:\ORV\OrvDel.Exe a b C:\ORV\DATA", key=UNINSTALL):
+    return {key: {"DisplayName": name, "UninstallString": uninstall}}
+
+
+def jaws_keys(command=r"C:\JAWS\jconfig.exe /q"):
+    classes = r"HKEY_LOCAL_MACHINE\Software\Classes"
+    return {classes + r"\.jcf": {"": "JAWS.Configuration"},
+            classes + r"\JAWS.Configuration\shell\open\command": {"": command}}
+
+
+INSTALLED_PROGRAM = {"ORV/Orv.Exe": PROGRAM, "ORV/DATA/readme.txt": b"data"}
+T_OLD, T_MEDIUM, T_NEW = "2001-05-04 10:00:00", "2002-06-01 12:00:00", "2003-01-01 08:00:00"
+
+S = {}
+
+# The decision table of the installed-version check, one row each.
+S["not-installed-complete"] = dict(cd=medium())
+S["not-installed-incomplete"] = dict(cd={"Orv.Exe": PROGRAM})
+S["too-old-complete"] = dict(cd=medium(), reg=installed("Orvanel 8"), c=INSTALLED_PROGRAM)
+S["too-old-incomplete"] = dict(cd={"MODA.801": b"m"}, reg=installed("Orvanel 8.02"),
+                               c=INSTALLED_PROGRAM)
+S["installed-complete"] = dict(cd=medium(), reg=installed(), c=INSTALLED_PROGRAM)
+S["installed-modules"] = dict(
+    cd={"MODA.801": b"m", "Common.801": b"c", "install.801": b"i", "LangEng.801": b"l",
+        "betaeng.801": b"b", "readme.txt": b"r", "xcommon.801": b"x", "EXTRA101.ZIP": b"e",
+        "COMMONX.101": b"c", ".hidden801": b"h", "Old801/file.txt": b"d"},
+    reg=installed(), c=INSTALLED_PROGRAM)
+S["installed-missing-complete"] = dict(cd=medium(), reg=installed())
+S["installed-missing-incomplete"] = dict(cd={"MODA.801": b"m"}, reg=installed())
+S["version-lower-bound"] = dict(cd={"MODA.801": b"m"}, reg=installed("Orvanel 7"),
+                                c=INSTALLED_PROGRAM)
+S["version-eleven-digits"] = dict(cd={"MODA.801": b"m"},
+                                  reg=installed("Orvanel 8 build 20240101123"), c=INSTALLED_PROGRAM)
+S["installed-per-user"] = dict(cd={"MODA.801": b"m"},
+                               reg=installed(key=UNINSTALL_USER), c=INSTALLED_PROGRAM)
+S["registry-wrong-type"] = dict(
+    cd=medium(), reg={UNINSTALL_USER: {"DisplayName": 9}})
+
+# Module auto-install variants.
+S["modules-none"] = dict(cd={"readme.txt": b"r"}, reg=installed(),
+                         c=dict(INSTALLED_PROGRAM, **{"ORV/DATA/AutoLoad.Lst": b"old\r\n"}))
+S["modules-datadir-missing"] = dict(cd={"MODA.801": b"m"},
+                                    reg=installed(uninstall=r"C:\ORV\OrvDel.Exe a b C:\NODATA"),
+                                    c=INSTALLED_PROGRAM)
+S["modules-datadir-readonly"] = dict(cd={"MODA.801": b"m", "DATA/x.txt": b"x"},
+                                     reg=installed(uninstall=r"C:\ORV\OrvDel.Exe a b D:\DATA"),
+                                     c=INSTALLED_PROGRAM)
+S["modules-list-readonly"] = dict(cd={"MODA.801": b"m"}, reg=installed(),
+                                  c=dict(INSTALLED_PROGRAM, **{"ORV/DATA/AutoLoad.Lst": b"old\r\n"}),
+                                  json={"attributes": {"C:\\ORV\\DATA\\AutoLoad.Lst": "R"}})
+S["modules-program-files"] = dict(
+    cd={"MODA.801": b"m"},
+    reg=installed(uninstall=r'"C:\Program Files\ORV\OrvDel.Exe" a b "C:\Program Files\ORV\DATA"'),
+    c={"Program Files/ORV/Orv.Exe": PROGRAM, "Program Files/ORV/DATA/x.txt": b"x",
+       "Program.exe": PROGRAM})
+
+# Where the set-up program comes from.
+S["setup-compressed"] = dict(cd=medium("compressed"))
+S["setup-both"] = dict(cd=medium("both"))
+S["setup-orv-win32"] = dict(cd=dict(medium("compressed", "orv/win32/"), **{"README.TXT": b"r"}))
+S["setup-damaged"] = dict(cd=dict(medium("compressed"), **{"Orv.Ex_": compressed(PROGRAM)[:20]}))
+S["temp-unavailable"] = dict(cd=medium("compressed"), json={"temp": ""})
+
+# The automatic start and the installed program's stamp.
+for name, installed_time in (("newer", T_NEW), ("equal", T_MEDIUM), ("older", T_OLD)):
+    S["autorun-installed-" + name] = dict(
+        cd=medium(), reg=installed("Orvanel 7"), c=INSTALLED_PROGRAM,
+        json={"run": {"self": "D:\\SETUP.EXE", "args": ["AutoRun"]},
+              "times": {"C:\\ORV\\Orv.Exe": installed_time, "D:\\Orv.Exe": T_MEDIUM}})
+S["autorun-installed-absent"] = dict(cd=medium(), reg=installed("Orvanel 7"),
+                                     json={"run": {"self": "D:\\SETUP.EXE", "args": ["autorun"]}})
+S["normal-installed-newer"] = dict(
+    cd=medium(), reg=installed("Orvanel 7"), c=INSTALLED_PROGRAM,
+    json={"times": {"C:\\ORV\\Orv.Exe": T_NEW, "D:\\Orv.Exe": T_MEDIUM}})
+S["autorun-quoted"] = dict(
+    cd=medium(), reg=installed("Orvanel 7"), c=INSTALLED_PROGRAM,
+    json={"run": {"self": "D:\\SETUP.EXE", "args": ['"autorun"']},
+          "times": {"C:\\ORV\\Orv.Exe": T_NEW, "D:\\Orv.Exe": T_MEDIUM}})
+
+# Start failures of the set-up program, one per class of code.
+for code in (0, 2, 3, 5, 11, 21, 22):
+    S["start-fails-%d" % code] = dict(cd=medium(), json={"exec": {"result": code}})
+S["start-fails-2-compressed"] = dict(cd=medium("compressed"), json={"exec": {"result": 2}})
+S["start-not-a-program"] = dict(cd=dict(medium(), **{"Orv.Exe": b"not a program"}))
+
+# The screen-reader configuration.
+jaws_c = {"JAWS/jconfig.exe": PROGRAM, "JAWS/Settings/enu/x.ini": b"x",
+          "JAWS/Settings/deu/Orv.Jcf": b"old", "JAWS/Settings/a.ini": b"a",
+          "JAWS/Settings/.old/x.ini": b"x"}
+S["jaws-deployed"] = dict(cd=medium(), reg=jaws_keys(), c=jaws_c,
+                          json={"log_dir": "C:\\LOGS\\",
+                                "times": {"C:\\JAWS\\Settings\\deu\\Orv.Jcf": T_OLD,
+                                          "D:\\Orv.JCF": T_MEDIUM}},
+                          extra_c={"LOGS/Startup.Log": b""})
+S["jaws-current"] = dict(cd=medium(), reg=jaws_keys(),
+                         c={"JAWS/Settings/enu/Orv.Jcf": b"jaws config"},
+                         json={"log_dir": "C:\\LOGS\\",
+                               "times": {"C:\\JAWS\\Settings\\enu\\Orv.Jcf": T_NEW,
+                                         "D:\\Orv.JCF": T_MEDIUM}})
+S["jaws-not-installed"] = dict(cd=medium(), json={"log_dir": "C:\\LOGS\\"}, c={"LOGS/x": b""})
+S["jaws-quoted-command"] = dict(cd=medium(), reg=jaws_keys('"C:\\JAWS\\jconfig.exe" /q'),
+                                c=jaws_c, json={"log_dir": "C:\\LOGS\\"})
+S["jaws-wrong-type"] = dict(cd=medium(), reg={r"HKEY_LOCAL_MACHINE\Software\Classes\.jcf": {"": 7}},
+                            json={"log_dir": "C:\\LOGS\\"}, c={"LOGS/x": b""})
+
+# Users, modes, faults.
+S["not-administrator"] = dict(
+    cd=medium(), reg=dict(installed("Orvanel 8"), **jaws_keys(), **{OBSOLETE: {"x": "y"}}),
+    c=jaws_c, json={"user": {"admin": False}})
+S["obsolete-key-deleted"] = dict(
+    cd=medium(), reg={OBSOLETE + r"\A\B": {"x": "y"}, OBSOLETE + r"\C": {"z": 1}})
+S["silent"] = dict(cd=medium(), json={"run": {"self": "D:\\OrvDel.Exe"}},
+                   reg={OBSOLETE: {"x": "y"}})
+S["chdir-fails"] = dict(cd=medium(), json={"faults": [{"call": "SetCurrentDirectoryA",
+                                                        "nth": 1, "error": 5}]})
+S["administrator-probe-fails"] = dict(cd=medium(), json={"faults": [
+    {"call": "GetTokenInformation", "nth": 1, "error": 5}]})
+S["windows-9x"] = dict(cd=medium(), json={"os": {"major": 4, "minor": 10, "build": 1998,
+                                                 "platform": 1}})
+
+
+def write_files(root, files):
+    for relative, data in files.items():
+        path = os.path.join(root, relative)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+
+def lay_out(name, spec):
+    dir = os.path.join(SUITE, name)
+    expected = os.path.join(dir, "expected.jsonl")
+    keep = open(expected, "rb").read() if os.path.exists(expected) else None
+    shutil.rmtree(dir, ignore_errors=True)
+    os.makedirs(os.path.join(dir, "c", "TEMP"))
+    os.makedirs(os.path.join(dir, "cd"))
+    write_files(os.path.join(dir, "c", "TEMP"), {".keep": b""})
+    write_files(os.path.join(dir, "cd"), spec.get("cd", {}))
+    write_files(os.path.join(dir, "c"), dict(spec.get("c", {}), **spec.get("extra_c", {})))
+    machine = {"drives": {"C": {"type": "fixed", "path": "c"}, "D": {"type": "cdrom", "path": "cd"}}}
+    if "reg" in spec:
+        with open(os.path.join(dir, "registry.reg"), "wb") as f:
+            f.write(registry(spec["reg"]).encode("cp1252"))
+        machine["registry"] = "registry.reg"
+    machine.update(spec.get("json", {}))
+    with open(os.path.join(dir, "machine.json"), "w") as f:
+        json.dump(machine, f, indent=2)
+        f.write("\n")
+    if keep is not None:
+        with open(expected, "wb") as f:
+            f.write(keep)
+
+
+if __name__ == "__main__":
+    names = sys.argv[1:] or sorted(S)
+    for name in names:
+        lay_out(name, S[name])
+    print("laid out %d scenarios in %s" % (len(names), os.path.normpath(SUITE)))
