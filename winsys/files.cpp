@@ -192,7 +192,11 @@ bool CopyFileKeepDate(const std::string& source, const std::string& target) {
   if (to == INVALID_HANDLE_VALUE) {
     FileClose(from);
     state.lastCopyStatus = kTargetFailed;
-    return FilesMatch(source, target, true);
+    // The empty file made above would carry a newer stamp than the source and pass for a
+    // current copy ever after: it goes unless the pair matches after all.
+    if (FilesMatch(source, target, true)) return true;
+    DeleteFileForced(target);
+    return false;
   }
   bool copied = CopyBlocks(from, to);
   FileClose(from);

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <set>
+#include <sstream>
 
 #include "launcher/launcher.h"
 #include "platform/faults/faults.h"
@@ -62,6 +64,26 @@ Outcome RunOnce(const std::string& scenario, unsigned k, const fs::path& work) {
   return outcome;
 }
 
+bool SameNoCase(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+// The host file of the program a command line starts (drive C: is folder c, D: is cd).
+fs::path StartedProgram(const fs::path& machine, const std::string& cmdline) {
+  std::string path = cmdline.substr(0, cmdline.find(' '));
+  fs::path host = machine / (std::tolower(path[0]) == 'c' ? "c" : "cd");
+  std::stringstream parts(path.substr(3));
+  for (std::string part; std::getline(parts, part, '\\');) {
+    fs::path next;
+    for (const auto& entry : fs::directory_iterator(host))
+      if (SameNoCase(entry.path().filename().string(), part)) next = entry.path();
+    if (next.empty()) return {};
+    host = next;
+  }
+  return host;
+}
+
 const std::set<std::string> kCaptions = {"Check Startup",
                                          "Setup Error",
                                          "CopyFile",
@@ -78,13 +100,21 @@ struct SweepCase {
   // Files (relative to the machine folder) that must never be left partial: when present
   // after a run, they hold what the fault-free run wrote, or what they held before.
   std::vector<const char*> guarded;
+  // A program that may be left partial by a failed expansion, but is never started then.
+  const char* startedOnlyWhole = nullptr;
 };
 
 class FaultSweep : public ::testing::TestWithParam<SweepCase> {};
 
 TEST_P(FaultSweep, EveryFailedCallEndsSoundly) {
-  fs::path work = fs::temp_directory_path() / ("sweep-" + std::string(GetParam().scenario));
+  // A folder of this run's own, so that sweeps run side by side do not meet.
+  fs::path work = fs::temp_directory_path() / ("sweep-" + std::string(GetParam().scenario) + "-" +
+                                               std::to_string(std::random_device()()));
   Outcome clean = RunOnce(GetParam().scenario, 0, work);
+  fs::path cleanDir = work.string() + "-clean";
+  fs::remove_all(cleanDir);
+  fs::rename(work, cleanDir);
+  clean.dir = cleanDir;
   ASSERT_EQ(clean.code, 0);
   ASSERT_GT(clean.calls, 10u);
   std::map<std::string, std::set<std::string>> allowed;
@@ -106,14 +136,22 @@ TEST_P(FaultSweep, EveryFailedCallEndsSoundly) {
         EXPECT_TRUE(allowed[file].count(Slurp(run.dir / file))) << file;
       }
     }
+    if (const char* program = GetParam().startedOnlyWhole) {
+      for (const auto& event : run.events) {
+        if (event.kind != "exec" || event.Find("result")->number < 32) continue;
+        EXPECT_EQ(Slurp(StartedProgram(run.dir, event.Find("cmdline")->text)),
+                  Slurp(clean.dir / program));
+      }
+    }
   }
   fs::remove_all(work);
+  fs::remove_all(cleanDir);
   std::cout << "[ sweep    ] " << GetParam().scenario << ": " << clean.calls << " runs\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, FaultSweep,
-    ::testing::Values(SweepCase{"setup-compressed", {"c/TEMP/Orv.exe"}},
+    ::testing::Values(SweepCase{"setup-compressed", {}, "c/TEMP/Orv.exe"},
                       SweepCase{"installed-modules", {"c/ORV/DATA/AutoLoad.Lst"}},
                       SweepCase{"jaws-deployed",
                                 {"c/JAWS/Settings/enu/Orv.Jcf", "c/JAWS/Settings/deu/Orv.Jcf"}}),
