@@ -16,6 +16,10 @@ foreach(area platform strutil winsys launcher)
   endif()
 endforeach()
 
+# The SZDD expander is checked against libmspack, a reference decoder of the format.
+find_library(MSPACK mspack REQUIRED)
+target_link_libraries(test_platform PRIVATE ${MSPACK})
+
 # Whole runs of orvlaunch on the scenario suite.
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
 target_link_libraries(test_scenarios PRIVATE GTest::gtest_main nlohmann_json::nlohmann_json)
