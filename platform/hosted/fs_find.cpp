@@ -1,4 +1,5 @@
 // Directory search and short names.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/hosted/codepage.h"

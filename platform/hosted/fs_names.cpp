@@ -145,7 +145,7 @@ std::vector<std::string> MakeAliases(const std::vector<std::string>& names) {
     std::size_t dot = body.rfind('.');
     std::string base = AliasChars(body.substr(0, dot), 6);
     std::string ext = dot == std::string_view::npos ? "" : AliasChars(body.substr(dot + 1), 3);
-    if (!ext.empty()) ext.insert(0, ".");
+    if (!ext.empty()) ext = "." + ext;
     aliases.push_back(NextAlias(base, ext, taken, nextNumber));
   }
   return aliases;
