@@ -80,7 +80,10 @@ FaultPlatform::FaultPlatform(Platform& inner, std::vector<Rule> rules)
 
 std::optional<DWORD> FaultPlatform::Hit(const char* call) {
   unsigned count = ++counts_[call];
-  if (++overallCount_ == overallTarget_) return PlausibleError(call);
+  if (++overallCount_ == overallTarget_) {
+    overallFailed_ = call;
+    return PlausibleError(call);
+  }
   for (const Rule& rule : rules_)
     if (rule.call == call && (rule.nth == 0 || rule.nth == count)) return rule.error;
   return std::nullopt;

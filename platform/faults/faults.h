@@ -36,6 +36,8 @@ class FaultPlatform : public Platform {
   void FailOverall(unsigned k) { overallTarget_ = k; }
   // How many calls that can fail were made so far.
   unsigned CallsMade() const { return overallCount_; }
+  // The name of the call that FailOverall failed, empty before it has.
+  const std::string& FailedCall() const { return overallFailed_; }
 
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
@@ -121,6 +123,7 @@ class FaultPlatform : public Platform {
   std::map<std::string, unsigned, std::less<>> counts_;
   unsigned overallTarget_ = 0;
   unsigned overallCount_ = 0;
+  std::string overallFailed_;
 };
 
 }  // namespace faults
