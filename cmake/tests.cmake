@@ -26,4 +26,4 @@ target_link_libraries(test_scenarios PRIVATE GTest::gtest_main nlohmann_json::nl
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios")
 add_dependencies(test_scenarios orvlaunch)
-gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST)
