@@ -41,6 +41,8 @@ constexpr DWORD kBlockSize = 65536;
 // The run-time's code for a write that fell short.
 constexpr int kDiskFullCode = 101;
 
+// The last copy status, kept for diagnosis only. A read that fails during the copy counts as a
+// failure of the source.
 enum CopyStatus { kCopyDone = 0, kSourceFailed = 1, kTargetFailed = 2, kWriteShort = 3 };
 
 FileStamp PackStamp(const FILETIME& utc) {
