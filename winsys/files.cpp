@@ -173,8 +173,9 @@ bool FilesMatch(const std::string& a, const std::string& b, bool byStamp) {
 }
 
 // The source is opened before the target is touched, so a source that is missing or
-// unreadable leaves the target as it was. A copy that fails part-way is removed rather than
-// left behind with the source's stamp, where a comparison by stamp would take it for current.
+// unreadable leaves the target as it was. A target that fails part-way, or stays empty because
+// it does not open for writing, is removed: left behind, a comparison by stamp would take it
+// for current.
 bool CopyFileKeepDate(const std::string& source, const std::string& target) {
   if (FilesMatch(source, target, true)) return true;
   State& state = Winsys();
@@ -194,7 +195,10 @@ bool CopyFileKeepDate(const std::string& source, const std::string& target) {
   if (to == INVALID_HANDLE_VALUE) {
     FileClose(from);
     state.lastCopyStatus = kTargetFailed;
-    return FilesMatch(source, target, true);
+    if (FilesMatch(source, target, true)) return true;
+    // The empty file made above is newer than the source and would pass for current.
+    DeleteFileForced(target);
+    return false;
   }
   bool copied = CopyBlocks(from, to);
   FileClose(from);

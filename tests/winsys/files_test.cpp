@@ -212,13 +212,18 @@ TEST_F(FilesTest, AFailedCopyLeavesTheTargetAsItWasOrRemovesIt) {
   EXPECT_FALSE(Exists("c/full"));
 }
 
-TEST_F(FilesTest, ACopyWhoseReadFailsIsRemoved) {
+TEST_F(FilesTest, ATargetLeftPartialOrEmptyIsRemoved) {
   File("c/src", std::string(150000, 's'));
-  faults::FaultPlatform failing(machine.Start(), {{"ReadFile", 2, 23}});
-  ScopedPlatform installed(failing);
-  EXPECT_FALSE(winsys::CopyFileKeepDate("C:\\src", "C:\\dst"));
-  EXPECT_EQ(Status(), 1);
-  EXPECT_FALSE(Exists("c/dst"));
+  auto& hosted = machine.Start();
+  // Opens: the source's size, the source, the target's creation, the target for writing.
+  for (auto [rule, status] : {std::pair{faults::Rule{"ReadFile", 2, 23}, 1},
+                              {faults::Rule{"CreateFileA", 4, ERROR_SHARING_VIOLATION}, 2}}) {
+    faults::FaultPlatform failing(hosted, {rule});
+    ScopedPlatform installed(failing);
+    EXPECT_FALSE(winsys::CopyFileKeepDate("C:\\src", "C:\\dst")) << rule.call;
+    EXPECT_EQ(Status(), status) << rule.call;
+    EXPECT_FALSE(Exists("c/dst")) << rule.call;
+  }
 }
 
 TEST_F(FilesTest, EnsureDeleteAndSetStampLeaveWhatTheyCannotChange) {
