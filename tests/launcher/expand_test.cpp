@@ -40,7 +40,7 @@ struct ExpandCase {
   const char* targetPath;
   bool result;
   std::string message;                     // empty: no box
-  std::optional<std::string> targetAfter;  // nothing: not looked at
+  std::optional<std::string> targetAfter;  // nothing: no target
 };
 
 TEST(ExpandCopy, ExpandsCopiesAndReportsEachFailureOnce) {
@@ -57,6 +57,8 @@ TEST(ExpandCopy, ExpandsCopiesAndReportsEachFailureOnce) {
       {"target on a read-only drive", "data", std::nullopt, "D:\\out", false,
        "Error opening destination file \"D:\\out\"", std::nullopt},
       {"damaged compressed source", Compressed(kStream, 100), std::nullopt, "C:\\out", false,
+       "Error copying file \"C:\\in\" to \"C:\\out\"", std::nullopt},
+      {"damaged over an existing target", Compressed(kStream, 100), "old", "C:\\out", false,
        "Error copying file \"C:\\in\" to \"C:\\out\"", std::nullopt},
   };
   for (const auto& c : cases) {
@@ -75,6 +77,8 @@ TEST(ExpandCopy, ExpandsCopiesAndReportsEachFailureOnce) {
     }
     if (c.targetAfter) {
       EXPECT_EQ(machine.Read("c/out"), *c.targetAfter);
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(machine.dir / "c/out"));
     }
   }
 }
