@@ -47,8 +47,6 @@ bool ExpandCopy(const std::string& source, const std::string& target) {
   }
   os.LZClose(to);
   os.LZClose(from);
-  // What a failed expansion wrote is no usable program.
-  if (!copied) os.DeleteFileA(target.c_str());
   return copied;
 }
 
