@@ -204,7 +204,7 @@ TEST(HostileMedium, HundredThousandEntriesAreScannedOnce) {
     bool module = i % kEveryModule == 0;
     // Letters only: a module is told by "801" or "101" anywhere in its name.
     std::string name = (module ? "MOD" : "F") + Letters(i) + (module ? ".801" : ".DAT");
-    std::ofstream(medium / name).put('x');
+    std::ofstream{medium / name};
     if (module) list += "D:\\" + name + "\r\n";
   }
   EXPECT_EQ(run.Run(),
