@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
-constexpr DWORD kKeptBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 WinPath ParseConfigPath(const std::string& text) {
   return ParseWinPath(text, WinPath{'C', {}}).path;

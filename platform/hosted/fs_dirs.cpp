@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
-constexpr DWORD kKeptBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 void SetHostReadOnly(const fs::path& path, bool readOnly) {
   struct stat st;

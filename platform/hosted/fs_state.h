@@ -15,6 +15,10 @@
 
 namespace hosted {
 
+// The attributes the machine keeps itself (read-only also lives in the host's mode bits).
+constexpr DWORD kKeptBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
 struct Drive {
   char letter = 'C';
   DriveKind kind = DriveKind::Fixed;

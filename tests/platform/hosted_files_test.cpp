@@ -25,14 +25,7 @@ class HostedFiles : public ::testing::Test {
   }
   bool Exists(const char* name) { return P().GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
   std::vector<std::string> Names(const char* pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE h = P().FindFirstFileA(pattern, &data);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(data.cFileName);
-    while (P().FindNextFileA(h, &data));
-    P().FindClose(h);
-    return names;
+    return testing_support::FindNames(P(), pattern);
   }
   std::string Alias(const char* path) {
     WIN32_FIND_DATAA data;

@@ -44,14 +44,7 @@ class Hostile : public ::testing::Test {
     return true;
   }
   std::vector<std::string> Names(const char* pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE h = P().FindFirstFileA(pattern, &data);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(data.cFileName);
-    while (P().FindNextFileA(h, &data));
-    P().FindClose(h);
-    return names;
+    return testing_support::FindNames(P(), pattern);
   }
   void ExpectSentinelUntouched() {
     EXPECT_EQ(HostTree(sentinel), std::set<std::string>{"keep.txt"});

@@ -12,6 +12,17 @@ namespace testing_support {
 
 namespace fs = std::filesystem;
 
+std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) {
+  std::vector<std::string> names;
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE search = os.FindFirstFileA(pattern, &data);
+  if (search == platform::INVALID_HANDLE_VALUE) return names;
+  do names.push_back(data.cFileName);
+  while (os.FindNextFileA(search, &data));
+  os.FindClose(search);
+  return names;
+}
+
 TempMachine::TempMachine() {
   std::random_device random;
   dir = fs::temp_directory_path() /
@@ -67,7 +78,8 @@ hosted::HostedPlatform& TempMachine::Start() {
 }
 
 int TempMachine::RunLauncher(std::vector<faults::Rule> extraFaults) {
-  for (const auto& fault : config.faults) extraFaults.push_back({fault.call, fault.nth, fault.error});
+  for (const auto& fault : config.faults)
+    extraFaults.push_back({fault.call, fault.nth, fault.error});
   Start();
   faults::FaultPlatform failing(*platform_, std::move(extraFaults));
   platform::ScopedPlatform installed(failing);

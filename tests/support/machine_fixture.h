@@ -6,13 +6,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/faults/faults.h"
 #include "platform/hosted/config.h"
 #include "platform/hosted/hosted.h"
-#include "platform/faults/faults.h"
 #include "platform/hosted/transcript.h"
 
 namespace testing_support {
+
+// The names a directory search returns, in order; empty when it finds nothing.
+std::vector<std::string> FindNames(platform::Platform& os, const char* pattern);
 
 class TempMachine {
  public:
