@@ -185,7 +185,7 @@ def write_files(root, files):
             f.write(data)
 
 
-def lay_out(name, spec):
+def lay_out(name, layout):
     dir = os.path.join(SUITE, "..", "demo") if name == "demo" else os.path.join(SUITE, name)
     expected = os.path.join(dir, "expected.jsonl")
     keep = open(expected, "rb").read() if os.path.exists(expected) else None
@@ -193,14 +193,14 @@ def lay_out(name, spec):
     os.makedirs(os.path.join(dir, "c", "TEMP"))
     os.makedirs(os.path.join(dir, "cd"))
     write_files(os.path.join(dir, "c", "TEMP"), {".keep": b""})
-    write_files(os.path.join(dir, "cd"), spec.get("cd", {}))
-    write_files(os.path.join(dir, "c"), dict(spec.get("c", {}), **spec.get("extra_c", {})))
+    write_files(os.path.join(dir, "cd"), layout.get("cd", {}))
+    write_files(os.path.join(dir, "c"), dict(layout.get("c", {}), **layout.get("extra_c", {})))
     machine = {"drives": {"C": {"type": "fixed", "path": "c"}, "D": {"type": "cdrom", "path": "cd"}}}
-    if "reg" in spec:
+    if "reg" in layout:
         with open(os.path.join(dir, "registry.reg"), "wb") as f:
-            f.write(registry(spec["reg"]).encode("cp1252"))
+            f.write(registry(layout["reg"]).encode("cp1252"))
         machine["registry"] = "registry.reg"
-    machine.update(spec.get("json", {}))
+    machine.update(layout.get("json", {}))
     with open(os.path.join(dir, "machine.json"), "w") as f:
         json.dump(machine, f, indent=2)
         f.write("\n")

@@ -100,12 +100,12 @@ void ParseDrives(const Reader& reader, const Json& value, const std::string& fie
                  MachineConfig& config) {
   if (!value.is_object()) reader.Fail(field, "must be an object");
   config.drives.clear();
-  for (auto& [name, spec] : value.items()) {
+  for (auto& [name, entry] : value.items()) {
     std::string path = field + "." + name;
     DriveConfig drive;
     drive.letter = reader.Letter(name, path);
     bool typed = false;
-    reader.Fields(spec, path,
+    reader.Fields(entry, path,
                   {{"type",
                     [&](const Json& v, const std::string& f) {
                       drive.kind = ParseKind(reader, reader.Text(v, f), f);
@@ -119,7 +119,7 @@ void ParseDrives(const Reader& reader, const Json& value, const std::string& fie
                       drive.readOnly = reader.Bool(v, f);
                     }}});
     if (!typed) reader.Fail(path + ".type", "is missing");
-    if (!spec.contains("path")) reader.Fail(path + ".path", "is missing (null: no medium)");
+    if (!entry.contains("path")) reader.Fail(path + ".path", "is missing (null: no medium)");
     if (drive.kind == DriveKind::CdRom) drive.readOnly = true;
     if (config.Drive(drive.letter)) reader.Fail(path, "names a drive twice");
     config.drives.push_back(drive);
