@@ -41,3 +41,13 @@ target_link_options(OrvLaunch PRIVATE
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_link_options(OrvLaunch PRIVATE -Wl,--high-entropy-va)
 endif()
+
+# The Wine test programs (tools/wine-scenarios): the box watcher that runs the launcher and
+# answers its boxes, and the stub that stands in for the programs the launcher starts. They
+# are built beside OrvLaunch.exe and are never part of the shipped program.
+add_executable(box_watcher tests/wine/box_watcher.cpp)
+add_executable(stub_program WIN32 tests/wine/stub_program.cpp)
+foreach(target box_watcher stub_program)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endforeach()
