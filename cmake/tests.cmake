@@ -4,16 +4,21 @@ include(GoogleTest)
 
 add_library(orv_testing STATIC tests/support/machine_fixture.cpp)
 target_link_libraries(orv_testing PUBLIC orv_logic orv_hosted GTest::gtest)
+target_compile_definitions(orv_testing PUBLIC ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_SOURCE_DIR}")
 
 foreach(area platform strutil winsys launcher)
   file(GLOB sources CONFIGURE_DEPENDS tests/${area}/*.cpp)
   if(sources)
     add_executable(test_${area} ${sources})
     target_link_libraries(test_${area} PRIVATE orv_testing GTest::gtest_main)
-    gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
       PROPERTIES ENVIRONMENT "ORV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   endif()
 endforeach()
+
+# The SZDD expander is checked against libmspack, a reference decoder of the format.
+find_library(MSPACK mspack REQUIRED)
+target_link_libraries(test_platform PRIVATE ${MSPACK})
 
 # Whole runs of orvlaunch on the scenario suite.
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
@@ -21,4 +26,4 @@ target_link_libraries(test_scenarios PRIVATE GTest::gtest_main nlohmann_json::nl
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios")
 add_dependencies(test_scenarios orvlaunch)
-gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST)

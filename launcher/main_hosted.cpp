@@ -131,22 +131,6 @@ std::map<char, fs::path> InPlaceRoots(const hosted::MachineConfig& config) {
   return roots;
 }
 
-void ApplyTimes(const hosted::MachineConfig& config, const std::map<char, fs::path>& roots) {
-  for (const auto& [path, seconds] : config.times) {
-    auto root = roots.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
-    if (root == roots.end())
-      throw hosted::ConfigError("times: " + path + " is on no drive with a medium");
-    std::string relative = hosted::AnsiToUtf8(path.substr(3));
-    for (char& c : relative)
-      if (c == '\\') c = '/';
-    fs::path file = root->second / relative;
-    std::error_code error;
-    auto system = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
-    fs::last_write_time(file, fs::file_time_type::clock::from_sys(system), error);
-    if (error) throw hosted::ConfigError("times: " + path + ": " + error.message());
-  }
-}
-
 void Report(const Options& options, const hosted::Transcript& transcript) {
   if (options.json && *options.json == "-") {
     transcript.WriteJsonLines(std::cout);
@@ -169,7 +153,7 @@ int Run(const Options& options) {
   }
   PrivateCopy copy;
   auto roots = options.inPlace ? InPlaceRoots(config) : copy.Roots(config);
-  ApplyTimes(config, roots);
+  hosted::ApplyFileTimes(config, roots);
   hosted::Transcript transcript;
   hosted::HostedPlatform machine(config, roots, transcript);
   faults::FaultPlatform platform(machine, [&] {

@@ -23,15 +23,20 @@ bool StartsWithNoCase(const std::string& name, const std::string& prefix) {
   return CompareNoCase(name.substr(0, prefix.size()), prefix) == 0;
 }
 
-std::vector<std::string> ModuleLines(const std::string& sourceDir) {
+// The module lines in search order; nothing when the search broke off before its end,
+// since a list that misses modules would pass for the complete one.
+std::optional<std::vector<std::string>> ModuleLines(const std::string& sourceDir) {
   std::vector<std::string> lines;
   WIN32_FIND_DATAA data;
-  HANDLE search = Current().FindFirstFileA((sourceDir + "*.*").c_str(), &data);
+  Platform& os = Current();
+  HANDLE search = os.FindFirstFileA((sourceDir + "*.*").c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return lines;
   do {
     if (IsModuleFile(data.cFileName)) lines.push_back(sourceDir + data.cFileName);
-  } while (Current().FindNextFileA(search, &data));
-  Current().FindClose(search);
+  } while (os.FindNextFileA(search, &data));
+  bool complete = os.GetLastError() == ERROR_NO_MORE_FILES;
+  os.FindClose(search);
+  if (!complete) return std::nullopt;
   return lines;
 }
 
@@ -44,12 +49,14 @@ void AutoInstallModules(const std::string& sourceDir, const std::string& install
   std::string dataDir;
   GetDataDir(dataDir);
   if (dataDir.empty() || !IsWritableDir(dataDir)) dataDir = installDir;
-  std::vector<std::string> lines = ModuleLines(sourceDir);
+  auto lines = ModuleLines(sourceDir);
   Current().DeleteFileA((dataDir + kListName).c_str());
-  if (!lines.empty()) {
-    lines.push_back("Setup 2.0");
+  if (!lines) {
+    ShowFatal("Unable to Auto Install modules");
+  } else if (!lines->empty()) {
+    lines->push_back("Setup 2.0");
     try {
-      SaveListToFile(lines, dataDir + kListName);
+      SaveListToFile(*lines, dataDir + kListName);
     } catch (...) {
       ShowFatal("Unable to Auto Install modules");
     }

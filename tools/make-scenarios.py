@@ -48,7 +48,7 @@ def registry(keys):
     return text
 
 
-def installed(name="Orvanel 9.1", uninstall=r"C:\ORV\OrvDel.Exe a b C:\ORV\DATA", key=UNINSTALL):
+def installed(name="Orvanel 9.1", uninstall="C:\\ORV\\OrvDel.Exe a b C:\\ORV\\DATA\\", key=UNINSTALL):
     return {key: {"DisplayName": name, "UninstallString": uninstall}}
 
 
@@ -89,6 +89,9 @@ S["registry-wrong-type"] = dict(
 # Module auto-install variants.
 S["modules-none"] = dict(cd={"readme.txt": b"r"}, reg=installed(),
                          c=dict(INSTALLED_PROGRAM, **{"ORV/DATA/AutoLoad.Lst": b"old\r\n"}))
+S["modules-datadir-no-backslash"] = dict(cd={"MODA.801": b"m"},
+                                         reg=installed(uninstall=r"C:\ORV\OrvDel.Exe a b C:\ORV\DATA"),
+                                         c=INSTALLED_PROGRAM)
 S["modules-datadir-missing"] = dict(cd={"MODA.801": b"m"},
                                     reg=installed(uninstall=r"C:\ORV\OrvDel.Exe a b C:\NODATA"),
                                     c=INSTALLED_PROGRAM)
@@ -100,9 +103,14 @@ S["modules-list-readonly"] = dict(cd={"MODA.801": b"m"}, reg=installed(),
                                   json={"attributes": {"C:\\ORV\\DATA\\AutoLoad.Lst": "R"}})
 S["modules-program-files"] = dict(
     cd={"MODA.801": b"m"},
-    reg=installed(uninstall=r'"C:\Program Files\ORV\OrvDel.Exe" a b "C:\Program Files\ORV\DATA"'),
+    reg=installed(uninstall="C:\\Program Files\\ORV\\OrvDel.Exe a b C:\\PROGRA~1\\ORV\\DATA\\"),
     c={"Program Files/ORV/Orv.Exe": PROGRAM, "Program Files/ORV/DATA/x.txt": b"x",
        "Program.exe": PROGRAM})
+# A quoted uninstaller path keeps its quote in the installation folder.
+S["modules-quoted-uninstall"] = dict(
+    cd={"MODA.801": b"m"},
+    reg=installed(uninstall='"C:\\Program Files\\ORV\\OrvDel.Exe" a b "C:\\Program Files\\ORV\\DATA"'),
+    c={"Program Files/ORV/Orv.Exe": PROGRAM})
 
 # Where the set-up program comes from.
 S["setup-compressed"] = dict(cd=medium("compressed"))
@@ -178,7 +186,7 @@ def write_files(root, files):
 
 
 def lay_out(name, spec):
-    dir = os.path.join(SUITE, name)
+    dir = os.path.join(SUITE, "..", "demo") if name == "demo" else os.path.join(SUITE, name)
     expected = os.path.join(dir, "expected.jsonl")
     keep = open(expected, "rb").read() if os.path.exists(expected) else None
     shutil.rmtree(dir, ignore_errors=True)
@@ -202,6 +210,9 @@ def lay_out(name, spec):
 
 
 if __name__ == "__main__":
+    # The machine orvlaunch runs when no other is named.
+    S["demo"] = dict(cd=medium("compressed"),
+                     json={"run": {"self": "D:\\SETUP.EXE", "args": ["autorun"]}})
     names = sys.argv[1:] or sorted(S)
     for name in names:
         lay_out(name, S[name])

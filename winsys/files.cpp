@@ -192,7 +192,11 @@ bool CopyFileKeepDate(const std::string& source, const std::string& target) {
   if (to == INVALID_HANDLE_VALUE) {
     FileClose(from);
     state.lastCopyStatus = kTargetFailed;
-    return FilesMatch(source, target, true);
+    // The empty file made above would carry a newer stamp than the source and pass for a
+    // current copy ever after: it goes unless the pair matches after all.
+    if (FilesMatch(source, target, true)) return true;
+    DeleteFileForced(target);
+    return false;
   }
   bool copied = CopyBlocks(from, to);
   FileClose(from);
@@ -251,10 +255,13 @@ void SetFileStamp(const std::string& path, FileStamp stamp) {
 // A list that cannot be written whole is removed, so that no reader takes part of it for all.
 void SaveListToFile(const std::vector<std::string>& lines, const std::string& fileName) {
   std::string name = SanitizeFileName(fileName);
+  bool existed = FileExistsNonEmpty(name);
   EnsureFileExists(name);
   HANDLE file = FileCreate(name);
   if (file == INVALID_HANDLE_VALUE) {
     DWORD code = Current().GetLastError();
+    // The empty file made just now would pass for a list naming no module.
+    if (!existed) DeleteFileForced(name);
     throw EInOutError(static_cast<int>(code != 0 ? code : ERROR_ACCESS_DENIED));
   }
   bool written = WriteLines(file, lines);

@@ -1,5 +1,6 @@
 #include "winsys/registry.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "strutil/strutil.h"
@@ -72,7 +73,7 @@ void RegistryAccessor::ReadString(const std::string& name, std::string& out) {
   }
   if (size < out.size()) out.resize(size);
   if (type == REG_SZ || type == REG_EXPAND_SZ) {
-    out.resize(out.find('\0') == std::string::npos ? out.size() : out.find('\0'));
+    out.resize(std::min(out.find('\0'), out.size()));
   } else if (!out.empty()) {
     throw ERegistryException("Invalid data type for '" + name + "'");
   }

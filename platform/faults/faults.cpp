@@ -62,11 +62,28 @@ bool IsFaultableCall(std::string_view name) {
   return std::find(std::begin(kFaultable), std::end(kFaultable), name) != std::end(kFaultable);
 }
 
+DWORD PlausibleError(std::string_view call) {
+  if (call == "WriteFile") return ERROR_DISK_FULL;
+  if (call == "ReadFile") return 23;  // a data error (CRC): a damaged medium
+  if (call == "SetCurrentDirectoryA" || call == "GetDriveTypeA") return ERROR_NOT_READY;
+  if (call == "FindFirstFileA" || call == "GetShortPathNameA") return ERROR_NOT_READY;
+  if (call == "MessageBoxA") return ERROR_INVALID_WINDOW_HANDLE;
+  if (call == "WinExec") return ERROR_FILE_NOT_FOUND;
+  if (call == "GetTempPathA") return ERROR_ENVVAR_NOT_FOUND;
+  if (call == "FindNextFileA" || call == "FormatMessageA") return ERROR_NOT_ENOUGH_MEMORY;
+  if (call.rfind("Reg", 0) == 0 && call != "RegOpenKeyExA") return ERROR_NOT_ENOUGH_MEMORY;
+  return ERROR_ACCESS_DENIED;
+}
+
 FaultPlatform::FaultPlatform(Platform& inner, std::vector<Rule> rules)
     : inner_(inner), rules_(std::move(rules)) {}
 
 std::optional<DWORD> FaultPlatform::Hit(const char* call) {
   unsigned count = ++counts_[call];
+  if (++overallCount_ == overallTarget_) {
+    overallFailed_ = call;
+    return PlausibleError(call);
+  }
   for (const Rule& rule : rules_)
     if (rule.call == call && (rule.nth == 0 || rule.nth == count)) return rule.error;
   return std::nullopt;

@@ -22,12 +22,22 @@ struct Rule {
 
 // True for the names of the calls that can be failed (those whose result can say so).
 bool IsFaultableCall(std::string_view name);
+// The error a failing call most plausibly meets.
+DWORD PlausibleError(std::string_view call);
 
 // A failed call does nothing and answers as that call answers a failure: its failure
 // result, and the rule's error as last error (registry calls return it instead).
 class FaultPlatform : public Platform {
  public:
   FaultPlatform(Platform& inner, std::vector<Rule> rules);
+
+  // Also fails the k-th call of all that can fail (1-based), with the error that call most
+  // plausibly meets (disk full for a write, access denied for an open, ...). For sweeps.
+  void FailOverall(unsigned k) { overallTarget_ = k; }
+  // How many calls that can fail were made so far.
+  unsigned CallsMade() const { return overallCount_; }
+  // The name of the call that FailOverall failed, empty before it has.
+  const std::string& FailedCall() const { return overallFailed_; }
 
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
@@ -111,6 +121,9 @@ class FaultPlatform : public Platform {
   Platform& inner_;
   std::vector<Rule> rules_;
   std::map<std::string, unsigned, std::less<>> counts_;
+  unsigned overallTarget_ = 0;
+  unsigned overallCount_ = 0;
+  std::string overallFailed_;
 };
 
 }  // namespace faults

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -278,6 +279,20 @@ const DriveConfig* MachineConfig::Drive(char letter) const {
   for (const auto& drive : drives)
     if (drive.letter == letter) return &drive;
   return nullptr;
+}
+
+void ApplyFileTimes(const MachineConfig& config, const std::map<char, fs::path>& roots) {
+  for (const auto& [path, seconds] : config.times) {
+    auto root = roots.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+    if (root == roots.end()) throw ConfigError("times: " + path + " is on no drive with a medium");
+    std::string relative = AnsiToUtf8(path.substr(3));
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    std::error_code error;
+    auto system = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+    fs::last_write_time(root->second / relative, fs::file_time_type::clock::from_sys(system),
+                        error);
+    if (error) throw ConfigError("times: " + path + ": " + error.message());
+  }
 }
 
 MachineConfig LoadMachineConfig(const fs::path& dir) {

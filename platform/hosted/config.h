@@ -65,6 +65,11 @@ class ConfigError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Sets the modification times that `times` names on the drives' host folders (roots: the
+// folder of each drive letter). Throws ConfigError for a file that is not there.
+void ApplyFileTimes(const MachineConfig& config,
+                    const std::map<char, std::filesystem::path>& roots);
+
 // Reads DIR/machine.json. Texts are converted from UTF-8 to the ANSI code page.
 MachineConfig LoadMachineConfig(const std::filesystem::path& dir);
 

@@ -1,174 +1,294 @@
-// Placeholder until the simulated file system lands: every call fails.
 #include "platform/hosted/filesystem.h"
 
-#include "platform/hosted/last_error.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/hosted/fs_state.h"
+#include "platform/hosted/fs_times.h"
 
 namespace hosted {
 
-struct FileSystem::State {};
+namespace fs = std::filesystem;
 
-FileSystem::FileSystem(const MachineConfig&, std::map<char, std::filesystem::path>, Transcript&) {}
-FileSystem::~FileSystem() = default;
-std::string FileSystem::CurrentDirectory() const { return "C:\\"; }
-std::vector<FileChange> FileSystem::Changes() const { return {}; }
-HANDLE FileSystem::CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                               DWORD disposition, DWORD flags, HANDLE templateFile) {
-  (void)name;
-  (void)access;
-  (void)share;
-  (void)security;
-  (void)disposition;
-  (void)flags;
-  (void)templateFile;
-  return Fail(120, HANDLE(INVALID_HANDLE_VALUE));
+namespace {
+
+constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD kKeptBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+WinPath ParseConfigPath(const std::string& text) {
+  return ParseWinPath(text, WinPath{'C', {}}).path;
 }
-BOOL FileSystem::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) {
-  (void)file;
-  (void)buffer;
-  (void)toRead;
-  (void)read;
-  (void)overlapped;
-  return Fail(120, BOOL(FALSE));
+
+Drive MakeDrive(const DriveConfig& config, const std::map<char, fs::path>& roots) {
+  Drive drive{config.letter, config.kind, config.folder, "",
+              config.readOnly || config.kind == DriveKind::CdRom};
+  auto it = roots.find(config.letter);
+  if (it != roots.end()) drive.folder = it->second;
+  if (drive.folder) {
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(*drive.folder, ec);
+    if (!ec) drive.folder = canonical;
+    drive.root = drive.folder->string();
+  }
+  return drive;
 }
-BOOL FileSystem::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
-                           void* overlapped) {
-  (void)file;
-  (void)buffer;
-  (void)toWrite;
-  (void)written;
-  (void)overlapped;
-  return Fail(120, BOOL(FALSE));
+
+void SetHostReadOnly(int fd, bool readOnly) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return;
+  mode_t mode = readOnly ? st.st_mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH} : st.st_mode | S_IWUSR;
+  fchmod(fd, mode & 07777);
 }
+
+timespec TimespecOf(const FILETIME* time) {
+  if (time == nullptr || TicksOf(*time) == 0) return {0, UTIME_OMIT};
+  std::int64_t ns = UnixNsFromTicks(TicksOf(*time));
+  std::int64_t sec = ns / 1'000'000'000 - (ns % 1'000'000'000 < 0 ? 1 : 0);
+  return {static_cast<time_t>(sec), static_cast<long>(ns - sec * 1'000'000'000)};
+}
+
+}  // namespace
+
+FileSystem::FileSystem(const MachineConfig& config, std::map<char, fs::path> roots,
+                       Transcript& transcript)
+    : state_(std::make_unique<State>(config, transcript)) {
+  State& s = *state_;
+  for (const DriveConfig& d : config.drives) s.drives.push_back(MakeDrive(d, roots));
+  ParsedPath cwd = ParseWinPath(config.currentDir, WinPath{'C', {}});
+  if (cwd.error == ERROR_SUCCESS) s.cwd = cwd.path;
+  for (const auto& [path, attributes] : config.attributes)
+    s.kept[KeyOf(ParseConfigPath(path))] = attributes & kKeptBits;
+  for (const std::string& folder : config.protectedDirs)
+    s.protectedKeys.push_back(KeyOf(ParseConfigPath(folder)));
+  s.freeBytes = config.freeBytes;
+}
+
+FileSystem::~FileSystem() {
+  for (auto& [handle, open] : state_->files)
+    if (open.fd >= 0) close(open.fd);
+}
+
+HANDLE FileSystem::CreateFileA(const char* name, DWORD access, DWORD share, void*,
+                               DWORD disposition, DWORD flags, HANDLE) {
+  State& s = *state_;
+  if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING)
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  std::optional<Located> at = s.Locate(name);
+  if (!at) return INVALID_HANDLE_VALUE;
+  HANDLE handle = at->device ? s.OpenDevice(access, share)
+                             : s.OpenFileAt(*at, access, share, disposition, flags);
+  if (handle != INVALID_HANDLE_VALUE &&
+      (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS))
+    ThreadLastError() = at->Exists() && !at->device ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  return handle;
+}
+
+HANDLE FileSystem::State::OpenDevice(DWORD access, DWORD share) {
+  HANDLE handle = NewHandle();
+  OpenFile open;
+  open.access = access;
+  open.share = share;
+  files[reinterpret_cast<std::uintptr_t>(handle)] = open;
+  return handle;
+}
+
+HANDLE FileSystem::State::OpenFileAt(const Located& at, DWORD access, DWORD share,
+                                     DWORD disposition, DWORD flags) {
+  if (at.IsDir())
+    return Fail(disposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED,
+                INVALID_HANDLE_VALUE);
+  if (!at.Exists()) {
+    if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING)
+      return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    return CreateNew(at, access, share, flags);
+  }
+  if (disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+  bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+  DWORD attributes = Attributes(at);
+  if ((access & GENERIC_WRITE) || truncate) {
+    DWORD refusal = WriteRefusal(at);
+    if (refusal != ERROR_SUCCESS) return Fail(refusal, INVALID_HANDLE_VALUE);
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+      return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  }
+  // Overwriting a hidden or system file must name those attributes again.
+  DWORD guarded = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  if (disposition == CREATE_ALWAYS && (flags & guarded) != guarded)
+    return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  if (!SharingAllows(at, access | (truncate ? GENERIC_WRITE : 0), share))
+    return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  int fd = ::open(at.host.c_str(),
+                  ((access & GENERIC_WRITE) || truncate ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  std::string key = KeyOf(at.path);
+  if ((access & GENERIC_WRITE) || truncate) Touch(at);
+  if (truncate) {
+    if (ftruncate(fd, 0) != 0) {
+      ::close(fd);
+      return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    }
+    MarkWritten(key);
+  }
+  if (disposition == CREATE_ALWAYS) {
+    kept[key] = (flags & kKeptBits) | FILE_ATTRIBUTE_ARCHIVE;
+    if (flags & FILE_ATTRIBUTE_READONLY) SetHostReadOnly(fd, true);
+  }
+  return Register(fd, at, access, share);
+}
+
+HANDLE FileSystem::State::CreateNew(const Located& at, DWORD access, DWORD share, DWORD flags) {
+  DWORD refusal = WriteRefusal(at);
+  if (refusal != ERROR_SUCCESS) return Fail(refusal, INVALID_HANDLE_VALUE);
+  int fd = ::open(at.host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  Touch(at);
+  std::string key = KeyOf(at.path);
+  kept[key] = (flags & kKeptBits) | FILE_ATTRIBUTE_ARCHIVE;
+  if (flags & FILE_ATTRIBUTE_READONLY) SetHostReadOnly(fd, true);
+  Located created = at;
+  created.info = StatInside(at.host, at.drive->root);
+  if (!created.info) {
+    ::close(fd);
+    return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  }
+  return Register(fd, created, access, share);
+}
+
+HANDLE FileSystem::State::Register(int fd, const Located& at, DWORD access, DWORD share) {
+  HANDLE handle = NewHandle();
+  OpenFile open;
+  open.fd = fd;
+  open.access = access;
+  open.share = share;
+  open.device = at.info->device;
+  open.inode = at.info->inode;
+  open.drive = at.drive->letter;
+  open.key = KeyOf(at.path);
+  files[reinterpret_cast<std::uintptr_t>(handle)] = open;
+  return handle;
+}
+
+BOOL FileSystem::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*) {
+  OpenFile* open = state_->File(file);
+  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!(open->access & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (buffer == nullptr && toRead > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  DWORD total = 0;
+  while (open->fd >= 0 && total < toRead) {
+    ssize_t n = pread(open->fd, static_cast<char*>(buffer) + total, toRead - total,
+                      static_cast<off_t>(open->position));
+    if (n < 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    if (n == 0) break;
+    total += static_cast<DWORD>(n);
+    open->position += static_cast<std::uint64_t>(n);
+  }
+  if (read) *read = total;
+  return TRUE;
+}
+
+BOOL FileSystem::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, void*) {
+  State& s = *state_;
+  OpenFile* open = s.File(file);
+  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!(open->access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (buffer == nullptr && toWrite > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (written) *written = 0;
+  if (open->fd < 0) {
+    if (written) *written = toWrite;
+    return TRUE;
+  }
+  auto free = s.freeBytes.find(open->drive);
+  DWORD fits = toWrite;
+  if (free != s.freeBytes.end())
+    fits = static_cast<DWORD>(std::min<std::uint64_t>(toWrite, free->second));
+  DWORD total = 0;
+  while (total < fits) {
+    ssize_t n = pwrite(open->fd, static_cast<const char*>(buffer) + total, fits - total,
+                       static_cast<off_t>(open->position));
+    if (n <= 0) break;
+    total += static_cast<DWORD>(n);
+    open->position += static_cast<std::uint64_t>(n);
+  }
+  if (free != s.freeBytes.end()) free->second -= total;
+  if (total > 0) s.MarkWritten(open->key);
+  if (written) *written = total;
+  return total == toWrite ? TRUE : Fail(ERROR_DISK_FULL, FALSE);
+}
+
 DWORD FileSystem::SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
-  (void)file;
-  (void)distance;
-  (void)distanceHigh;
-  (void)method;
-  return Fail(120, DWORD(0));
+  OpenFile* open = state_->File(file);
+  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, INVALID_SET_FILE_POINTER);
+  std::int64_t move = distance;
+  if (distanceHigh)
+    move = static_cast<std::int64_t>((std::uint64_t(DWORD(*distanceHigh)) << 32) | DWORD(distance));
+  std::int64_t base = 0;
+  if (method == FILE_CURRENT) {
+    base = static_cast<std::int64_t>(open->position);
+  } else if (method == FILE_END) {
+    struct stat st;
+    if (open->fd >= 0 && fstat(open->fd, &st) == 0) base = st.st_size;
+  } else if (method != FILE_BEGIN) {
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
+  }
+  if (base + move < 0) return Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
+  open->position = static_cast<std::uint64_t>(base + move);
+  if (distanceHigh) *distanceHigh = static_cast<LONG>(open->position >> 32);
+  auto low = static_cast<DWORD>(open->position & 0xFFFFFFFFu);
+  // A position whose low half looks like the failure value is told apart by error 0.
+  if (low == INVALID_SET_FILE_POINTER) ThreadLastError() = ERROR_SUCCESS;
+  return low;
 }
+
 DWORD FileSystem::GetFileSize(HANDLE file, DWORD* sizeHigh) {
-  (void)file;
-  (void)sizeHigh;
-  return Fail(120, DWORD(0));
+  OpenFile* open = state_->File(file);
+  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
+  std::uint64_t size = 0;
+  struct stat st;
+  if (open->fd >= 0 && fstat(open->fd, &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
+  if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
+  return static_cast<DWORD>(size & 0xFFFFFFFFu);
 }
+
 BOOL FileSystem::GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess,
                              FILETIME* lastWrite) {
-  (void)file;
-  (void)creation;
-  (void)lastAccess;
-  (void)lastWrite;
-  return Fail(120, BOOL(FALSE));
+  OpenFile* open = state_->File(file);
+  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  struct stat st;
+  if (open->fd < 0 || fstat(open->fd, &st) != 0) return Fail(ERROR_INVALID_FUNCTION, FALSE);
+  FileTicks written = TicksFromUnixNs(st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec);
+  FileTicks accessed = TicksFromUnixNs(st.st_atim.tv_sec * 1'000'000'000LL + st.st_atim.tv_nsec);
+  // The host keeps no creation time; the last-write time stands in for it.
+  if (creation) *creation = FileTimeOf(written);
+  if (lastAccess) *lastAccess = FileTimeOf(accessed);
+  if (lastWrite) *lastWrite = FileTimeOf(written);
+  return TRUE;
 }
-BOOL FileSystem::SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+
+BOOL FileSystem::SetFileTime(HANDLE file, const FILETIME*, const FILETIME* lastAccess,
                              const FILETIME* lastWrite) {
-  (void)file;
-  (void)creation;
-  (void)lastAccess;
-  (void)lastWrite;
-  return Fail(120, BOOL(FALSE));
+  OpenFile* open = state_->File(file);
+  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!(open->access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (open->fd < 0) return Fail(ERROR_INVALID_FUNCTION, FALSE);
+  timespec times[2] = {TimespecOf(lastAccess), TimespecOf(lastWrite)};
+  if (futimens(open->fd, times) != 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  return TRUE;
 }
+
 BOOL FileSystem::CloseHandle(HANDLE object) {
-  (void)object;
-  return Fail(120, BOOL(FALSE));
+  auto it = state_->files.find(reinterpret_cast<std::uintptr_t>(object));
+  if (it == state_->files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (it->second.fd >= 0) close(it->second.fd);
+  state_->files.erase(it);
+  return TRUE;
 }
+
 bool FileSystem::OwnsHandle(HANDLE object) const {
-  (void)object;
-  return false;
+  return state_->files.count(reinterpret_cast<std::uintptr_t>(object)) != 0;
 }
-BOOL FileSystem::SetFileAttributesA(const char* name, DWORD attributes) {
-  (void)name;
-  (void)attributes;
-  return Fail(120, BOOL(FALSE));
-}
-DWORD FileSystem::GetFileAttributesA(const char* name) {
-  (void)name;
-  return Fail(120, DWORD(0));
-}
-BOOL FileSystem::DeleteFileA(const char* name) {
-  (void)name;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::MoveFileA(const char* from, const char* to) {
-  (void)from;
-  (void)to;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::CreateDirectoryA(const char* name, void* security) {
-  (void)name;
-  (void)security;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::RemoveDirectoryA(const char* name) {
-  (void)name;
-  return Fail(120, BOOL(FALSE));
-}
-HANDLE FileSystem::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
-  (void)pattern;
-  (void)data;
-  return Fail(120, HANDLE(INVALID_HANDLE_VALUE));
-}
-BOOL FileSystem::FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
-  (void)find;
-  (void)data;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::FindClose(HANDLE find) {
-  (void)find;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
-  (void)utc;
-  (void)local;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::LocalFileTimeToFileTime(const FILETIME* local, FILETIME* utc) {
-  (void)local;
-  (void)utc;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) {
-  (void)time;
-  (void)date;
-  (void)dosTime;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::DosDateTimeToFileTime(WORD date, WORD dosTime, FILETIME* time) {
-  (void)date;
-  (void)dosTime;
-  (void)time;
-  return Fail(120, BOOL(FALSE));
-}
-BOOL FileSystem::SetCurrentDirectoryA(const char* path) {
-  (void)path;
-  return Fail(120, BOOL(FALSE));
-}
-DWORD FileSystem::GetCurrentDirectoryA(DWORD size, char* buffer) {
-  (void)size;
-  (void)buffer;
-  return Fail(120, DWORD(0));
-}
-DWORD FileSystem::GetTempPathA(DWORD size, char* buffer) {
-  (void)size;
-  (void)buffer;
-  return Fail(120, DWORD(0));
-}
-DWORD FileSystem::GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) {
-  (void)longPath;
-  (void)shortPath;
-  (void)size;
-  return Fail(120, DWORD(0));
-}
-UINT FileSystem::GetDriveTypeA(const char* root) {
-  (void)root;
-  return Fail(120, UINT(0));
-}
-UINT FileSystem::SetErrorMode(UINT mode) {
-  (void)mode;
-  return Fail(120, UINT(0));
-}
-UINT FileSystem::ProbeProgram(const std::string& cmdLine, const std::string& appPath) {
-  (void)cmdLine;
-  (void)appPath;
-  return Fail(120, UINT(0));
-}
+
 }  // namespace hosted

@@ -24,22 +24,18 @@ TEST_P(VersionNumberTest, DigitsPaddedToSevenOrEight) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, VersionNumberTest,
-    ::testing::Values(VersionCase{"Orvanel 8", 8000000, true},
-                      VersionCase{"Orvanel 7", 7000000, false},
-                      VersionCase{"Orvanel 7.000001", 7000001, true},
-                      VersionCase{"Orvanel 8.999999", 8999999, true},
-                      VersionCase{"Orvanel 9", 9000000, false},
-                      VersionCase{"Orvanel 8.02", 8020000, true},
-                      VersionCase{"Orvanel 8.1", 81000000, false},
-                      VersionCase{"Orvanel 2.00", 2000000, false},
-                      VersionCase{"Orvanel", 0, false},
-                      VersionCase{"", 0, false},
-                      VersionCase{"Orv4nel 2003 (8)", 42003800, false},
-                      VersionCase{"2147483647", 2147483647, false},
-                      // Digits beyond 32 bits lie above the band: no conversion error.
-                      VersionCase{"2147483648", std::nullopt, false},
-                      VersionCase{"Build 20240101123", std::nullopt, false},
-                      VersionCase{"v 0000000000000008", 8, false}));
+    ::testing::Values(
+        VersionCase{"Orvanel 8", 8000000, true}, VersionCase{"Orvanel 7", 7000000, false},
+        VersionCase{"Orvanel 7.000001", 7000001, true},
+        VersionCase{"Orvanel 8.999999", 8999999, true}, VersionCase{"Orvanel 9", 9000000, false},
+        VersionCase{"Orvanel 8.02", 8020000, true}, VersionCase{"Orvanel 8.1", 81000000, false},
+        VersionCase{"Orvanel 2.00", 2000000, false}, VersionCase{"Orvanel", 0, false},
+        VersionCase{"", 0, false}, VersionCase{"Orv4nel 2003 (8)", 42003800, false},
+        VersionCase{"2147483647", 2147483647, false},
+        // Digits beyond 32 bits lie above the band: no conversion error.
+        VersionCase{"2147483648", std::nullopt, false},
+        VersionCase{"Build 20240101123", std::nullopt, false},
+        VersionCase{"v 0000000000000008", 8, false}));
 
 struct ModuleCase {
   const char* name;
@@ -69,6 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModuleCase{"lang101", false}, ModuleCase{".801", false},
                       ModuleCase{"..801", false}, ModuleCase{"801", true},
                       ModuleCase{"la801", true}, ModuleCase{"comm801", true},
-                      ModuleCase{"\xC4" "801", true}));
+                      ModuleCase{"\xC4"
+                                 "801",
+                                 true}));
 
 }  // namespace

@@ -33,8 +33,8 @@ std::vector<Json> ReadLines(const fs::path& file) {
 
 // The events a scenario pins down; log lines only where the scenario expects some.
 std::vector<Json> Compared(const std::vector<Json>& events, bool withLog) {
-  static const std::set<std::string> kinds = {"box", "exec", "critical-error", "file", "key",
-                                              "exit"};
+  static const std::set<std::string> kinds = {"box",  "exec", "critical-error",
+                                              "file", "key",  "exit"};
   std::vector<Json> kept;
   for (const auto& event : events) {
     std::string kind = event.value("event", "");
@@ -91,12 +91,11 @@ TEST_P(Scenario, SilentCopyDoesOnlyTheStartUp) {
   EXPECT_EQ(OfKind(actual, "exit"), normalEnd);
 }
 
-INSTANTIATE_TEST_SUITE_P(Suite, Scenario, ::testing::ValuesIn(Scenarios()),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Suite, Scenario, ::testing::ValuesIn(Scenarios()), [](const auto& info) {
+  std::string name = info.param;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+});
 
 }  // namespace

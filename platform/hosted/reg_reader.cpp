@@ -1,0 +1,360 @@
+#include "platform/hosted/reg_reader.h"
+
+#include <cstring>
+#include <optional>
+
+#include "platform/hosted/codepage.h"
+#include "platform/hosted/registry.h"
+
+namespace hosted::reg {
+
+namespace {
+
+constexpr std::string_view kRegedit4 = "REGEDIT4";
+constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
+
+// Thrown when a file without a byte-order mark turns out not to be UTF-8: it is then read
+// again as code page 1252.
+struct NotUtf8 {};
+
+template <typename Unit>
+bool IsBlank(Unit c) {
+  return c == Unit(' ') || c == Unit('\t');
+}
+
+template <typename Unit>
+int HexDigit(Unit c) {
+  if (c >= Unit('0') && c <= Unit('9')) return int(c - Unit('0'));
+  if (c >= Unit('a') && c <= Unit('f')) return int(c - Unit('a')) + 10;
+  if (c >= Unit('A') && c <= Unit('F')) return int(c - Unit('A')) + 10;
+  return -1;
+}
+
+// 1 to maxDigits hex digits and nothing else.
+template <typename Unit>
+std::optional<std::uint32_t> HexNumber(std::basic_string_view<Unit> s) {
+  if (s.empty() || s.size() > 8) return std::nullopt;
+  std::uint32_t n = 0;
+  for (Unit c : s) {
+    int d = HexDigit(c);
+    if (d < 0) return std::nullopt;
+    n = n * 16 + std::uint32_t(d);
+  }
+  return n;
+}
+
+template <typename Unit>
+bool StartsWithNoCase(std::basic_string_view<Unit> s, std::string_view ascii) {
+  if (s.size() < ascii.size()) return false;
+  for (std::size_t i = 0; i < ascii.size(); ++i) {
+    Unit c = s[i];
+    if (c >= Unit('A') && c <= Unit('Z')) c = Unit(c + ('a' - 'A'));
+    if (c != Unit(ascii[i])) return false;
+  }
+  return true;
+}
+
+template <typename Unit>
+bool Equals(std::basic_string_view<Unit> s, std::string_view ascii) {
+  if (s.size() != ascii.size()) return false;
+  for (std::size_t i = 0; i < ascii.size(); ++i)
+    if (s[i] != Unit(static_cast<unsigned char>(ascii[i]))) return false;
+  return true;
+}
+
+template <typename Unit>
+std::basic_string_view<Unit> TrimLeft(std::basic_string_view<Unit> s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  return s.substr(i);
+}
+
+template <typename Unit>
+std::basic_string_view<Unit> TrimRight(std::basic_string_view<Unit> s) {
+  std::size_t n = s.size();
+  while (n > 0 && IsBlank(s[n - 1])) --n;
+  return s.substr(0, n);
+}
+
+struct RootName {
+  std::u16string_view name;
+  int root;  // a Root, or kRootCount for HKEY_CLASSES_ROOT
+};
+constexpr RootName kRootNames[] = {{u"HKEY_LOCAL_MACHINE", kLocalMachine},
+                                   {u"HKLM", kLocalMachine},
+                                   {u"HKEY_CURRENT_USER", kCurrentUser},
+                                   {u"HKCU", kCurrentUser},
+                                   {u"HKEY_CLASSES_ROOT", kRootCount},
+                                   {u"HKCR", kRootCount},
+                                   {u"HKEY_USERS", kUsers},
+                                   {u"HKEY_CURRENT_CONFIG", kCurrentConfig}};
+
+template <typename Unit>
+class Parser {
+ public:
+  using View = std::basic_string_view<Unit>;
+
+  Parser(View text, const std::string& name, std::optional<Encoding> encoding, Tree& tree)
+      : text_(text), name_(name), fixed_(encoding), tree_(tree) {}
+
+  void Run() {
+    Header();
+    View line;
+    while (NextLine(line)) Line(TrimLeft(line));
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw RegFileError(name_ + ":" + std::to_string(line_ == 0 ? 1 : line_) + ": " + what);
+  }
+
+  bool NextLine(View& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find(Unit('\n'), pos_);
+    if (end == View::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == Unit('\r')) line.remove_suffix(1);
+    pos_ = end + 1;
+    ++line_;
+    return true;
+  }
+
+  void Header() {
+    View line;
+    if (!NextLine(line)) Fail("empty file: no REGEDIT4 or Version 5.00 header");
+    line = TrimRight(line);
+    if (Equals(line, kRegedit4)) {
+      tree_.flavour = Flavour::Regedit4;
+    } else if (Equals(line, kVersion5)) {
+      tree_.flavour = Flavour::Version5;
+    } else {
+      Fail("unknown header (expected REGEDIT4 or Windows Registry Editor Version 5.00)");
+    }
+    // Without a byte-order mark, a Version 5.00 file is taken as UTF-8 while it reads as such.
+    bool v5 = tree_.flavour == Flavour::Version5;
+    tree_.encoding = fixed_ ? *fixed_ : v5 ? Encoding::Utf8 : Encoding::Ansi;
+    tentative_ = !fixed_ && v5;
+  }
+
+  void Line(View s) {
+    if (s.empty()) return;
+    if (s[0] == Unit(';')) {
+      if (tentative_) Decode(s);
+      return;
+    }
+    if (s[0] == Unit('[')) return KeyLine(TrimRight(s));
+    if (s[0] == Unit('"') || s[0] == Unit('@')) return ValueLine(s);
+    Fail("unexpected text: a line must be a [key], a value, a comment or blank");
+  }
+
+  std::u16string Decode(View raw) {
+    if constexpr (sizeof(Unit) == 2) {
+      return std::u16string(raw);
+    } else {
+      if (tree_.encoding == Encoding::Ansi) return AnsiToUtf16(raw);
+      auto text = Utf8ToUtf16(raw);
+      if (text) return std::move(*text);
+      if (tentative_) throw NotUtf8{};
+      Fail("invalid UTF-8 in a file marked as UTF-8");
+    }
+  }
+
+  void KeyLine(View s) {
+    if (s.back() != Unit(']') || s.size() < 2) Fail("missing ] at the end of the key line");
+    bool remove = s[1] == Unit('-');
+    std::size_t start = remove ? 2 : 1;
+    if (s.size() < start + 1) Fail("missing ] at the end of the key line");
+    std::u16string path = Decode(s.substr(start, s.size() - 1 - start));
+    std::u16string_view rest = path;
+    std::size_t cut = rest.find(u'\\');
+    Key* key = ResolveRoot(rest.substr(0, cut));
+    rest = cut == rest.npos ? std::u16string_view() : rest.substr(cut + 1);
+    if (remove) return RemoveKey(*key, rest);
+    for (std::u16string_view part : Components(rest)) key = &key->AddChild(part);
+    key_ = key;
+  }
+
+  Key* ResolveRoot(std::u16string_view name) {
+    for (const RootName& root : kRootNames) {
+      if (CompareNoCase(name, root.name) != 0) continue;
+      return root.root == kRootCount ? &tree_.Classes() : &tree_.Root(reg::Root(root.root));
+    }
+    Fail("unknown root key " + Utf16ToUtf8(name));
+  }
+
+  // A key path's names; empty names (doubled or trailing backslashes) are passed over.
+  static std::vector<std::u16string_view> Components(std::u16string_view path) {
+    std::vector<std::u16string_view> parts;
+    while (!path.empty()) {
+      std::size_t cut = path.find(u'\\');
+      if (cut != 0) parts.push_back(path.substr(0, cut));
+      path = cut == path.npos ? std::u16string_view() : path.substr(cut + 1);
+    }
+    return parts;
+  }
+
+  void RemoveKey(Key& root, std::u16string_view path) {
+    key_ = nullptr;
+    std::vector<std::u16string_view> parts = Components(path);
+    if (parts.empty()) Fail("a root key cannot be deleted");
+    Key* key = &root;
+    for (std::u16string_view part : parts)
+      if (!(key = key->Child(part))) return;  // deleting an absent key does nothing
+    tree_.Forget(*key);
+    key->Parent()->Detach(*key);
+  }
+
+  void ValueLine(View s) {
+    if (!key_) Fail("value outside a key: no [key] line before it");
+    std::size_t i = 0;
+    std::u16string name;
+    if (s[0] == Unit('@')) {
+      i = 1;
+    } else {
+      name = Quoted(s, i);
+    }
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    if (i == s.size() || s[i] != Unit('=')) Fail("expected = after the value name");
+    Data(std::move(name), TrimRight(TrimLeft(s.substr(i + 1))));
+  }
+
+  // The string that begins with the quote at s[i]; i moves past its closing quote.
+  std::u16string Quoted(View s, std::size_t& i) {
+    std::size_t begin = ++i;
+    while (i < s.size() && s[i] != Unit('"') && s[i] != Unit('\\')) ++i;
+    if (i < s.size() && s[i] == Unit('"')) return Decode(s.substr(begin, i++ - begin));
+    scratch_.assign(s.substr(begin, i - begin));
+    for (; i < s.size() && s[i] != Unit('"'); ++i) {
+      if (s[i] == Unit('\\')) {
+        if (++i == s.size()) break;
+        if (s[i] != Unit('\\') && s[i] != Unit('"'))
+          Fail("unknown escape in a string (only \\\\ and \\\" are escapes)");
+      }
+      scratch_ += s[i];
+    }
+    if (i == s.size()) Fail("unterminated string");
+    ++i;
+    return Decode(scratch_);
+  }
+
+  void Data(std::u16string name, View s) {
+    if (s.empty()) Fail("missing value data after =");
+    if (s[0] == Unit('"')) {
+      std::size_t i = 0;
+      std::u16string text = Quoted(s, i);
+      if (i != s.size()) Fail("text after the closing quote of the string");
+      text += u'\0';
+      return key_->SetValue(name, platform::REG_SZ, Utf16Bytes(text));
+    }
+    if (Equals(s, "-")) return key_->DeleteValue(name);
+    if (StartsWithNoCase(s, "dword:")) return Dword(name, s.substr(6));
+    if (StartsWithNoCase(s, "hex")) return Hex(name, s.substr(3));
+    Fail("unknown value type (expected \"string\", dword:, hex:, hex(N): or -)");
+  }
+
+  void Dword(const std::u16string& name, View digits) {
+    auto n = HexNumber(digits);
+    if (!n) Fail("bad dword value (expected 1 to 8 hex digits)");
+    std::string data(4, '\0');
+    for (int k = 0; k < 4; ++k) data[k] = char((*n >> (8 * k)) & 0xFF);
+    key_->SetValue(name, platform::REG_DWORD, std::move(data));
+  }
+
+  void Hex(const std::u16string& name, View s) {
+    DWORD type = platform::REG_BINARY;
+    if (!s.empty() && s[0] == Unit('(')) {
+      std::size_t close = s.find(Unit(')'));
+      auto n = close == View::npos ? std::nullopt : HexNumber(s.substr(1, close - 1));
+      if (!n) Fail("bad hex(N) type number");
+      type = *n;
+      s = s.substr(close + 1);
+    }
+    if (s.empty() || s[0] != Unit(':')) Fail("expected : after hex or hex(N)");
+    std::string data = HexBytes(s.substr(1));
+    // Text in hex form is ANSI bytes in a REGEDIT4 file, UTF-16LE bytes in a Version 5.00 one.
+    if (IsTextType(type) && tree_.flavour == Flavour::Regedit4)
+      data = Utf16Bytes(AnsiToUtf16(data));
+    key_->SetValue(name, type, std::move(data));
+  }
+
+  // Comma-separated byte pairs; a backslash at the end of a line continues on the next one.
+  std::string HexBytes(View s) {
+    std::string bytes;
+    std::size_t k = 0;
+    for (;;) {
+      while (k < s.size() && IsBlank(s[k])) ++k;
+      if (k == s.size()) return bytes;
+      if (s[k] == Unit('\\')) {
+        if (!TrimLeft(s.substr(k + 1)).empty()) Fail("bad hex data: text after the backslash");
+        if (!NextLine(s)) Fail("hex data continues past the end of the file");
+        k = 0;
+        continue;
+      }
+      int high = HexDigit(s[k]), low = k + 1 < s.size() ? HexDigit(s[k + 1]) : -1;
+      if (high < 0 || low < 0) Fail("bad hex data (expected two hex digits)");
+      bytes += char(high * 16 + low);
+      k += 2;
+      while (k < s.size() && IsBlank(s[k])) ++k;
+      if (k < s.size() && s[k] == Unit(',')) {
+        ++k;
+      } else if (k < s.size() && s[k] != Unit('\\')) {
+        Fail("bad hex data (expected a comma between bytes)");
+      }
+    }
+  }
+
+  View text_;
+  const std::string& name_;
+  std::optional<Encoding> fixed_;
+  Tree& tree_;
+  std::size_t pos_ = 0, line_ = 0;
+  bool tentative_ = false;
+  Key* key_ = nullptr;
+  std::basic_string<Unit> scratch_;
+};
+
+bool HasPrefix(std::string_view bytes, std::string_view prefix) {
+  return bytes.substr(0, prefix.size()) == prefix;
+}
+
+Tree ReadUtf16(std::string_view bytes, const std::string& name) {
+  if (bytes.size() % 2) throw RegFileError(name + ":1: UTF-16 file with an odd number of bytes");
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    units[i] = char16_t(static_cast<unsigned char>(bytes[2 * i]) |
+                        (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  Tree tree;
+  Parser<char16_t>(units, name, Encoding::Utf16, tree).Run();
+  return tree;
+}
+
+}  // namespace
+
+std::string Utf16Bytes(std::u16string_view text) {
+  std::string bytes(text.size() * 2, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bytes[2 * i] = char(text[i] & 0xFF);
+    bytes[2 * i + 1] = char(text[i] >> 8);
+  }
+  return bytes;
+}
+
+Tree ReadRegFile(std::string_view bytes, const std::string& name) {
+  Tree tree;
+  if (HasPrefix(bytes, "\xFF\xFE")) {
+    tree = ReadUtf16(bytes.substr(2), name);
+  } else if (HasPrefix(bytes, "\xEF\xBB\xBF")) {
+    Parser<char>(bytes.substr(3), name, Encoding::Utf8Bom, tree).Run();
+  } else {
+    try {
+      Parser<char>(bytes, name, std::nullopt, tree).Run();
+    } catch (const NotUtf8&) {
+      tree = Tree();
+      Parser<char>(bytes, name, Encoding::Ansi, tree).Run();
+    }
+  }
+  tree.Classes();
+  return tree;
+}
+
+}  // namespace hosted::reg

@@ -1,0 +1,553 @@
+// The file calls' contract, written against Platform only: the same file runs against
+// the simulated machine and against the real Windows calls.
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/platform/conformance.h"
+
+namespace {
+
+using namespace platform;
+using conformance::kPoison;
+using conformance::kPoisonByte;
+
+class Files : public conformance::Test {
+ protected:
+  HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition) {
+    return P().CreateFileA(Path(name).c_str(), access, share, nullptr, disposition, 0, nullptr);
+  }
+
+  // The names a search gives, in order.
+  std::vector<std::string> Find(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE h = P().FindFirstFileA(Path(pattern).c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(data.cFileName);
+    while (P().FindNextFileA(h, &data));
+    EXPECT_EQ(P().GetLastError(), ERROR_NO_MORE_FILES);
+    EXPECT_TRUE(P().FindClose(h));
+    return names;
+  }
+
+  DWORD FindError(const std::string& pattern) {
+    WIN32_FIND_DATAA data;
+    Poison();
+    EXPECT_EQ(P().FindFirstFileA(pattern.c_str(), &data), INVALID_HANDLE_VALUE) << pattern;
+    return P().GetLastError();
+  }
+
+  DWORD Attributes(const std::string& name) { return P().GetFileAttributesA(Path(name).c_str()); }
+};
+
+struct DispositionCase {
+  DWORD disposition;
+  bool exists;
+  bool opens;
+  DWORD error;  // after the call; kPoison: left alone
+  DWORD sizeAfter;
+};
+
+class Dispositions : public Files, public ::testing::WithParamInterface<DispositionCase> {};
+
+TEST_P(Dispositions, GiveWindowsResultsAndErrors) {
+  const DispositionCase& c = GetParam();
+  if (c.exists) MakeFile("f.txt", "abc");
+  Poison();
+  HANDLE h = Open("f.txt", GENERIC_READ | GENERIC_WRITE, 0, c.disposition);
+  EXPECT_EQ(h != INVALID_HANDLE_VALUE, c.opens);
+  if (c.error != kPoison || !c.opens) {
+    EXPECT_EQ(P().GetLastError(), c.error);
+  }
+  if (h == INVALID_HANDLE_VALUE) return;
+  EXPECT_EQ(P().GetFileSize(h, nullptr), c.sizeAfter);
+  EXPECT_TRUE(P().CloseHandle(h));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, Dispositions,
+    ::testing::Values(DispositionCase{CREATE_NEW, false, true, kPoison, 0},
+                      DispositionCase{CREATE_NEW, true, false, ERROR_FILE_EXISTS, 0},
+                      DispositionCase{CREATE_ALWAYS, false, true, ERROR_SUCCESS, 0},
+                      DispositionCase{CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, 0},
+                      DispositionCase{OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, 0},
+                      DispositionCase{OPEN_EXISTING, true, true, kPoison, 3},
+                      DispositionCase{OPEN_ALWAYS, false, true, ERROR_SUCCESS, 0},
+                      DispositionCase{OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, 3},
+                      DispositionCase{TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, 0},
+                      DispositionCase{TRUNCATE_EXISTING, true, true, kPoison, 0}));
+
+TEST_F(Files, OpenFailsForMissingFolderDirectoryAndReadOnlyFile) {
+  MakeDir("sub");
+  MakeFile("ro.txt", "x");
+  ASSERT_TRUE(P().SetFileAttributesA(Path("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  struct {
+    const char* name;
+    DWORD access;
+    DWORD disposition;
+    DWORD error;
+  } cases[] = {
+      {"missing\\f.txt", GENERIC_READ, OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
+      {"missing\\f.txt", GENERIC_WRITE, CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
+      {"sub", GENERIC_READ, OPEN_EXISTING, ERROR_ACCESS_DENIED},
+      {"sub", GENERIC_READ, CREATE_NEW, ERROR_FILE_EXISTS},
+      {"ro.txt", GENERIC_WRITE, OPEN_EXISTING, ERROR_ACCESS_DENIED},
+      {"ro.txt", GENERIC_READ, TRUNCATE_EXISTING, ERROR_ACCESS_DENIED},
+      {"ro.txt", GENERIC_WRITE, CREATE_ALWAYS, ERROR_ACCESS_DENIED},
+  };
+  for (const auto& c : cases) {
+    Poison();
+    EXPECT_EQ(Open(c.name, c.access, 0, c.disposition), INVALID_HANDLE_VALUE) << c.name;
+    EXPECT_EQ(P().GetLastError(), c.error) << c.name;
+  }
+  HANDLE h = Open("ro.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  P().CloseHandle(h);
+  EXPECT_TRUE(P().SetFileAttributesA(Path("ro.txt").c_str(), 0));
+}
+
+TEST_F(Files, CreateAlwaysOverHiddenFileMustNameTheAttribute) {
+  MakeFile("h.txt", "x");
+  ASSERT_TRUE(P().SetFileAttributesA(Path("h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  Poison();
+  EXPECT_EQ(P().CreateFileA(Path("h.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+  HANDLE h = P().CreateFileA(Path("h.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_HIDDEN, nullptr);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  P().CloseHandle(h);
+}
+
+struct ShareCase {
+  DWORD firstAccess, firstShare, secondAccess, secondShare;
+  bool allowed;
+};
+
+class Sharing : public Files, public ::testing::WithParamInterface<ShareCase> {};
+
+TEST_P(Sharing, IsCheckedBothWays) {
+  const ShareCase& c = GetParam();
+  MakeFile("s.txt", "data");
+  HANDLE first = Open("s.txt", c.firstAccess, c.firstShare, OPEN_EXISTING);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  Poison();
+  HANDLE second = Open("s.txt", c.secondAccess, c.secondShare, OPEN_EXISTING);
+  EXPECT_EQ(second != INVALID_HANDLE_VALUE, c.allowed);
+  if (second == INVALID_HANDLE_VALUE) {
+    EXPECT_EQ(P().GetLastError(), ERROR_SHARING_VIOLATION);
+  }
+  if (second != INVALID_HANDLE_VALUE) P().CloseHandle(second);
+  P().CloseHandle(first);
+  EXPECT_NE(Open("s.txt", GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE)
+      << "closing gives the file free";
+}
+
+constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE;
+INSTANTIATE_TEST_SUITE_P(
+    All, Sharing,
+    ::testing::Values(ShareCase{R, SR, R, SR, true}, ShareCase{R, SR, W, SR | SW, false},
+                      ShareCase{R, SR | SW, W, SW, false}, ShareCase{R, SR | SW, W, SR | SW, true},
+                      ShareCase{W, 0, R, SR | SW, false}, ShareCase{R, 0, 0, 0, true},
+                      ShareCase{W, SR, R, SR | SW, true}, ShareCase{W, SR, R, SR, false}));
+
+TEST_F(Files, ReadWriteSeekAndSize) {
+  HANDLE h = Open("rw.bin", R | W, 0, CREATE_NEW);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD n = kPoison;
+  EXPECT_TRUE(P().WriteFile(h, "hello world", 11, &n, nullptr));
+  EXPECT_EQ(n, 11u);
+  EXPECT_EQ(P().GetFileSize(h, nullptr), 11u);
+  EXPECT_EQ(P().SetFilePointer(h, 6, nullptr, FILE_BEGIN), 6u);
+  char buffer[16];
+  std::memset(buffer, kPoisonByte, sizeof buffer);
+  EXPECT_TRUE(P().ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(std::string(buffer, n), "world");
+  EXPECT_EQ(buffer[5], kPoisonByte);
+  EXPECT_TRUE(P().ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(n, 0u) << "end of file reads nothing and succeeds";
+  EXPECT_EQ(P().SetFilePointer(h, -5, nullptr, FILE_END), 6u);
+  EXPECT_EQ(P().SetFilePointer(h, 2, nullptr, FILE_CURRENT), 8u);
+  Poison();
+  EXPECT_EQ(P().SetFilePointer(h, -100, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+  EXPECT_NE(P().GetLastError(), kPoison);
+  EXPECT_EQ(P().SetFilePointer(h, 0, nullptr, FILE_END), 11u);
+  EXPECT_TRUE(P().CloseHandle(h));
+}
+
+TEST_F(Files, HandleAccessIsChecked) {
+  MakeFile("a.txt", "abc");
+  HANDLE reader = Open("a.txt", R, SR | SW, OPEN_EXISTING);
+  HANDLE writer = Open("a.txt", W, SR | SW, OPEN_EXISTING);
+  char buffer[4];
+  DWORD n = 0;
+  Poison();
+  EXPECT_FALSE(P().WriteFile(reader, "x", 1, &n, nullptr));
+  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+  Poison();
+  EXPECT_FALSE(P().ReadFile(writer, buffer, 1, &n, nullptr));
+  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+  FILETIME t{1, 1};
+  Poison();
+  EXPECT_FALSE(P().SetFileTime(reader, nullptr, nullptr, &t));
+  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+  P().CloseHandle(reader);
+  P().CloseHandle(writer);
+  Poison();
+  EXPECT_FALSE(P().CloseHandle(reader)) << "a closed handle is no handle";
+  EXPECT_EQ(P().GetLastError(), ERROR_INVALID_HANDLE);
+  Poison();
+  EXPECT_FALSE(P().ReadFile(INVALID_HANDLE_VALUE, buffer, 1, &n, nullptr));
+  EXPECT_EQ(P().GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Files, AttributesOfFilesAndDirectories) {
+  MakeFile("f.txt");
+  MakeDir("d");
+  EXPECT_EQ(Attributes("f.txt"), FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(Attributes("d") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+  struct {
+    DWORD set, get;
+  } cases[] = {
+      {0, FILE_ATTRIBUTE_NORMAL},
+      {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL},
+      {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+      {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE,
+       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE},
+      {0, FILE_ATTRIBUTE_NORMAL},
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(P().SetFileAttributesA(Path("f.txt").c_str(), c.set));
+    EXPECT_EQ(Attributes("f.txt"), c.get) << c.set;
+  }
+  EXPECT_TRUE(P().SetFileAttributesA(Path("d").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(Attributes("d"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+  Poison();
+  EXPECT_EQ(Attributes("none.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
+  Poison();
+  EXPECT_FALSE(P().SetFileAttributesA(Path("none\\x").c_str(), 0));
+  EXPECT_EQ(P().GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(Files, NamesResolveAsWindowsSpellsThem) {
+  MakeDir("Sub");
+  MakeFile("Sub\\Readme.TXT", "x");
+  const char* spellings[] = {"sub\\readme.txt",   "SUB/README.TXT",     "Sub\\Readme.TXT.",
+                             "Sub\\Readme.TXT  ", "Sub\\.\\Readme.TXT", "Sub\\x\\..\\Readme.TXT",
+                             "Sub\\\\Readme.TXT"};
+  for (const char* name : spellings) EXPECT_EQ(Attributes(name), FILE_ATTRIBUTE_ARCHIVE) << name;
+  std::string drive = Path("").substr(0, 2);
+  std::string deep = drive + "\\..\\..\\" + Path("Sub\\Readme.TXT").substr(3);
+  EXPECT_EQ(P().GetFileAttributesA(deep.c_str()), FILE_ATTRIBUTE_ARCHIVE)
+      << "\"..\" above the root stays at the root";
+}
+
+TEST_F(Files, ForbiddenCharactersAreInvalidNames) {
+  for (const char* name : {"a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b", "a\x01z", "x*\\f"}) {
+    Poison();
+    EXPECT_EQ(Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << name;
+    EXPECT_EQ(P().GetLastError(), ERROR_INVALID_NAME) << name;
+  }
+}
+
+TEST_F(Files, UncPathsAreNoLocalFiles) {
+  Poison();
+  EXPECT_EQ(P().GetFileAttributesA("\\\\nosuchserver.invalid\\share\\f.txt"),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(P().GetLastError(), kPoison);
+}
+
+TEST_F(Files, DevicesDiscardWritesAndAreNotFound) {
+  for (std::string device : {"nul", "NUL.txt", "con", "sub\\aux.dat"}) {
+    SCOPED_TRACE(device);
+    HANDLE h = Open(device, GENERIC_WRITE, SR | SW, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    EXPECT_TRUE(P().WriteFile(h, "abc", 3, &n, nullptr));
+    EXPECT_EQ(n, 3u);
+    P().CloseHandle(h);
+    EXPECT_EQ(FindError(Path(device)), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(P().DeleteFileA(Path(device).c_str()));
+  }
+  HANDLE h = Open("nul", GENERIC_READ, SR | SW, OPEN_EXISTING);
+  char buffer[4];
+  DWORD n = kPoison;
+  EXPECT_TRUE(P().ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(n, 0u);
+  P().CloseHandle(h);
+}
+
+TEST_F(Files, DeleteRefusals) {
+  MakeDir("d");
+  MakeFile("ro.txt");
+  MakeFile("open.txt");
+  P().SetFileAttributesA(Path("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE h = Open("open.txt", GENERIC_READ, SR | SW, OPEN_EXISTING);
+  struct {
+    const char* name;
+    DWORD error;
+  } cases[] = {{"d", ERROR_ACCESS_DENIED},
+               {"ro.txt", ERROR_ACCESS_DENIED},
+               {"open.txt", ERROR_SHARING_VIOLATION},
+               {"none.txt", ERROR_FILE_NOT_FOUND},
+               {"none\\x.txt", ERROR_PATH_NOT_FOUND}};
+  for (const auto& c : cases) {
+    Poison();
+    EXPECT_FALSE(P().DeleteFileA(Path(c.name).c_str())) << c.name;
+    EXPECT_EQ(P().GetLastError(), c.error) << c.name;
+  }
+  P().CloseHandle(h);
+  EXPECT_TRUE(P().DeleteFileA(Path("open.txt").c_str()));
+  HANDLE shared = Open("ro.txt", GENERIC_READ, SR | SW | FILE_SHARE_DELETE, OPEN_EXISTING);
+  P().SetFileAttributesA(Path("ro.txt").c_str(), 0);
+  EXPECT_TRUE(P().DeleteFileA(Path("ro.txt").c_str())) << "FILE_SHARE_DELETE lets it go";
+  P().CloseHandle(shared);
+}
+
+TEST_F(Files, MoveFile) {
+  MakeFile("a.txt", "aaa");
+  MakeFile("b.txt", "b");
+  EXPECT_TRUE(P().MoveFileA(Path("a.txt").c_str(), Path("a.txt").c_str()));
+  EXPECT_EQ(Attributes("a.txt"), FILE_ATTRIBUTE_ARCHIVE);
+  Poison();
+  EXPECT_FALSE(P().MoveFileA(Path("a.txt").c_str(), Path("b.txt").c_str()));
+  EXPECT_EQ(P().GetLastError(), ERROR_ALREADY_EXISTS);
+  Poison();
+  EXPECT_FALSE(P().MoveFileA(Path("none").c_str(), Path("c.txt").c_str()));
+  EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(P().MoveFileA(Path("a.txt").c_str(), Path("c.txt").c_str()));
+  EXPECT_EQ(Attributes("a.txt"), INVALID_FILE_ATTRIBUTES);
+  HANDLE h = Open("c.txt", GENERIC_READ, SR, OPEN_EXISTING);
+  EXPECT_EQ(P().GetFileSize(h, nullptr), 3u);
+  P().CloseHandle(h);
+}
+
+TEST_F(Files, Directories) {
+  MakeDir("d");
+  Poison();
+  EXPECT_FALSE(P().CreateDirectoryA(Path("d").c_str(), nullptr));
+  EXPECT_EQ(P().GetLastError(), ERROR_ALREADY_EXISTS);
+  Poison();
+  EXPECT_FALSE(P().CreateDirectoryA(Path("x\\y").c_str(), nullptr));
+  EXPECT_EQ(P().GetLastError(), ERROR_PATH_NOT_FOUND);
+  MakeFile("d\\f.txt");
+  Poison();
+  EXPECT_FALSE(P().RemoveDirectoryA(Path("d").c_str()));
+  EXPECT_EQ(P().GetLastError(), ERROR_DIR_NOT_EMPTY);
+  Poison();
+  EXPECT_FALSE(P().RemoveDirectoryA(Path("d\\f.txt").c_str()));
+  EXPECT_EQ(P().GetLastError(), ERROR_DIRECTORY);
+  EXPECT_TRUE(P().DeleteFileA(Path("d\\f.txt").c_str()));
+  EXPECT_TRUE(P().RemoveDirectoryA(Path("d").c_str()));
+  Poison();
+  EXPECT_FALSE(P().RemoveDirectoryA(Path("d").c_str()));
+  EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+struct PatternCase {
+  const char* pattern;
+  std::vector<std::string> names;  // in search order, "." and ".." left out
+};
+
+class Patterns : public Files, public ::testing::WithParamInterface<PatternCase> {};
+
+TEST_P(Patterns, MatchAsDosDid) {
+  for (const char* name : {"Lang", "Lang.801", "Language.txt", "b.c.txt", "readme"}) MakeFile(name);
+  std::vector<std::string> found = Find(GetParam().pattern);
+  std::vector<std::string> files;
+  for (const std::string& name : found)
+    if (name != "." && name != "..") files.push_back(name);
+  EXPECT_EQ(files, GetParam().names) << GetParam().pattern;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, Patterns,
+    ::testing::Values(PatternCase{"*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
+                      PatternCase{"*.*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
+                      PatternCase{"Lang*.*", {"Lang", "Lang.801", "Language.txt"}},
+                      PatternCase{"Lang.*", {"Lang", "Lang.801"}},
+                      PatternCase{"*.txt", {"b.c.txt", "Language.txt"}},
+                      PatternCase{"*.", {"Lang", "readme"}}, PatternCase{"????", {"Lang"}},
+                      PatternCase{"?ang.???", {"Lang", "Lang.801"}},
+                      PatternCase{"LANG.801", {"Lang.801"}}, PatternCase{"*.c", {}}));
+
+TEST_F(Files, SearchListsDotEntriesFirstAndFindsDataOfEntries) {
+  MakeDir("d");
+  MakeFile("d\\f.bin", "12345");
+  std::vector<std::string> names = Find("d\\*");
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], ".");
+  EXPECT_EQ(names[1], "..");
+  WIN32_FIND_DATAA data;
+  std::memset(&data, kPoisonByte, sizeof data);
+  HANDLE h = P().FindFirstFileA(Path("d\\F.BIN").c_str(), &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(data.cFileName, "f.bin");
+  EXPECT_STREQ(data.cAlternateFileName, "");
+  EXPECT_EQ(data.nFileSizeLow, 5u);
+  EXPECT_EQ(data.nFileSizeHigh, 0u);
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_ARCHIVE);
+  Poison();
+  EXPECT_FALSE(P().FindNextFileA(h, &data));
+  EXPECT_EQ(P().GetLastError(), ERROR_NO_MORE_FILES);
+  EXPECT_TRUE(P().FindClose(h));
+  h = P().FindFirstFileA(Path("d").c_str(), &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+  P().FindClose(h);
+}
+
+TEST_F(Files, SearchFailures) {
+  MakeFile("f.txt");
+  EXPECT_EQ(FindError(Path("*.none")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(FindError(Path("missing\\*")), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(FindError(Path("")), ERROR_FILE_NOT_FOUND) << "a pattern ending in \\";
+  EXPECT_EQ(FindError(Path("a\"b")), ERROR_INVALID_NAME);
+}
+
+TEST_F(Files, SearchSeesTheFolderAsItWasAtItsStart) {
+  MakeFile("a.txt");
+  MakeFile("b.txt");
+  WIN32_FIND_DATAA data;
+  HANDLE h = P().FindFirstFileA(Path("*.txt").c_str(), &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  MakeFile("c.txt");
+  int count = 1;
+  while (P().FindNextFileA(h, &data)) ++count;
+  P().FindClose(h);
+  EXPECT_GE(count, 2);
+}
+
+TEST_F(Files, DosDateTimeConversions) {
+  struct {
+    WORD date, time;
+    bool valid;
+  } cases[] = {
+      {0x0021, 0x0000, true},   // 1980-01-01 00:00:00
+      {0xFF9F, 0xBF7D, true},   // 2107-12-31 23:59:58
+      {0x0000, 0x0000, false},  // month 0
+      {0xFFFF, 0xFFFF, false},  // month 15
+      {0x01A0, 0x0000, false},  // 1980-13-00
+      {0x005E, 0x0000, false},  // 1980-02-30
+      {0x0021, 0xC000, false},  // hour 24
+      {0x0021, 0x0780, false},  // minute 60
+      {0x0021, 0x001E, false},  // 60 seconds
+  };
+  for (const auto& c : cases) {
+    FILETIME t{kPoison, kPoison};
+    Poison();
+    EXPECT_EQ(P().DosDateTimeToFileTime(c.date, c.time, &t) != FALSE, c.valid) << c.date;
+    if (!c.valid) {
+      EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER);
+      continue;
+    }
+    WORD date = 0, time = 0;
+    EXPECT_TRUE(P().FileTimeToDosDateTime(&t, &date, &time));
+    EXPECT_EQ(date, c.date);
+    EXPECT_EQ(time, c.time);
+  }
+  FILETIME before1980{0, 0x01A8E79F};  // 1979
+  WORD date = 0x1234, time = 0x1234;
+  Poison();
+  EXPECT_FALSE(P().FileTimeToDosDateTime(&before1980, &date, &time));
+  EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(Files, LocalFileTimeRoundTrips) {
+  FILETIME utc{0x12345678, 0x01D00000}, local{}, back{};
+  EXPECT_TRUE(P().FileTimeToLocalFileTime(&utc, &local));
+  EXPECT_TRUE(P().LocalFileTimeToFileTime(&local, &back));
+  EXPECT_EQ(back.dwLowDateTime, utc.dwLowDateTime);
+  EXPECT_EQ(back.dwHighDateTime, utc.dwHighDateTime);
+}
+
+TEST_F(Files, FileTimesSetAndRead) {
+  MakeFile("t.txt", "x");
+  HANDLE h = Open("t.txt", R | W, 0, OPEN_EXISTING);
+  FILETIME stamp{};
+  ASSERT_TRUE(P().DosDateTimeToFileTime(0x3A21, 0x6000, &stamp));  // 2009-01-01 12:00
+  EXPECT_TRUE(P().SetFileTime(h, nullptr, nullptr, &stamp));
+  EXPECT_TRUE(P().SetFileTime(h, nullptr, nullptr, nullptr));
+  FILETIME written{kPoison, kPoison};
+  EXPECT_TRUE(P().GetFileTime(h, nullptr, nullptr, &written));
+  EXPECT_EQ(written.dwLowDateTime, stamp.dwLowDateTime);
+  EXPECT_EQ(written.dwHighDateTime, stamp.dwHighDateTime);
+  P().CloseHandle(h);
+  WIN32_FIND_DATAA data;
+  HANDLE find = P().FindFirstFileA(Path("t.txt").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, stamp.dwLowDateTime);
+  P().FindClose(find);
+}
+
+TEST_F(Files, ShortPathNames) {
+  MakeDir("Long Folder Name");
+  MakeFile("Long Folder Name\\a.txt");
+  std::string longPath = Path("Long Folder Name\\a.txt");
+  char buffer[MAX_PATH];
+  std::memset(buffer, kPoisonByte, sizeof buffer);
+  DWORD needed = P().GetShortPathNameA(longPath.c_str(), buffer, 3);
+  EXPECT_GT(needed, 3u);
+  EXPECT_EQ(buffer[0], kPoisonByte) << "a short buffer gets no text";
+  DWORD length = P().GetShortPathNameA(longPath.c_str(), buffer, sizeof buffer);
+  EXPECT_EQ(length + 1, needed);
+  std::string shortPath(buffer, length);
+  EXPECT_EQ(shortPath.substr(shortPath.size() - 6), "\\a.txt") << shortPath;
+  EXPECT_EQ(P().GetFileAttributesA(shortPath.c_str()), FILE_ATTRIBUTE_ARCHIVE) << shortPath;
+  Poison();
+  EXPECT_EQ(P().GetShortPathNameA(Path("none.txt").c_str(), buffer, sizeof buffer), 0u);
+  EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Files, CurrentDirectory) {
+  MakeDir("cwd");
+  MakeFile("cwd\\f.txt");
+  ASSERT_TRUE(P().SetCurrentDirectoryA(Path("cwd").c_str()));
+  char buffer[MAX_PATH];
+  DWORD n = P().GetCurrentDirectoryA(sizeof buffer, buffer);
+  EXPECT_EQ(std::string(buffer, n), Path("cwd"));
+  EXPECT_EQ(P().GetFileAttributesA("f.txt"), FILE_ATTRIBUTE_ARCHIVE) << "relative to it";
+  EXPECT_EQ(P().GetFileAttributesA("..\\cwd\\f.txt"), FILE_ATTRIBUTE_ARCHIVE);
+  std::memset(buffer, kPoisonByte, sizeof buffer);
+  EXPECT_EQ(P().GetCurrentDirectoryA(2, buffer), n + 1);
+  EXPECT_EQ(buffer[0], kPoisonByte);
+  struct {
+    const char* path;
+    DWORD error;
+  } cases[] = {{"none", ERROR_FILE_NOT_FOUND},
+               {"none\\x", ERROR_PATH_NOT_FOUND},
+               {"f.txt", ERROR_DIRECTORY}};
+  for (const auto& c : cases) {
+    Poison();
+    EXPECT_FALSE(P().SetCurrentDirectoryA(c.path)) << c.path;
+    EXPECT_EQ(P().GetLastError(), c.error) << c.path;
+  }
+  std::string root = Path("").substr(0, 3);
+  ASSERT_TRUE(P().SetCurrentDirectoryA(root.c_str()));
+  n = P().GetCurrentDirectoryA(sizeof buffer, buffer);
+  EXPECT_EQ(std::string(buffer, n), root) << "a root keeps its backslash";
+}
+
+TEST_F(Files, DriveTypes) {
+  std::string letter = Path("").substr(0, 1);
+  UINT type = P().GetDriveTypeA((letter + ":\\").c_str());
+  EXPECT_GE(type, DRIVE_REMOVABLE);
+  EXPECT_EQ(P().GetDriveTypeA((letter + ":").c_str()), type);
+  std::string lower(1, static_cast<char>(letter[0] | 0x20));
+  EXPECT_EQ(P().GetDriveTypeA((lower + ":\\").c_str()), type);
+  for (const char* root : {"$:\\", "\\:\\"}) EXPECT_EQ(P().GetDriveTypeA(root), DRIVE_NO_ROOT_DIR);
+  ASSERT_TRUE(P().SetCurrentDirectoryA(scratch_.dir.c_str()));
+  EXPECT_EQ(P().GetDriveTypeA(nullptr), type);
+}
+
+TEST_F(Files, ErrorModeIsKept) {
+  UINT first = P().SetErrorMode(SEM_FAILCRITICALERRORS);
+  EXPECT_EQ(P().SetErrorMode(first), SEM_FAILCRITICALERRORS);
+}
+
+}  // namespace

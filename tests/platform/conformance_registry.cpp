@@ -1,0 +1,264 @@
+// The registry calls as the launcher relies on them; runs unchanged against Windows.
+#include <string>
+#include <vector>
+
+#include "tests/platform/conformance_registry.h"
+
+namespace conformance {
+namespace {
+
+using namespace platform;
+
+constexpr const char* kBase = "Software\\OrvConformance";
+
+// An open key, closed at the end of the scope.
+class Key {
+ public:
+  Key(Platform& p, HKEY parent, const char* path, REGSAM access = KEY_READ) : p_(p) {
+    error = p.RegOpenKeyExA(parent, path, 0, access, &key);
+  }
+  ~Key() {
+    if (error == ERROR_SUCCESS) p_.RegCloseKey(key);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+
+  LONG error;
+  HKEY key = nullptr;
+
+ private:
+  Platform& p_;
+};
+
+// The launcher's way of deleting a tree: subkeys first, each named relative to its parent.
+LONG DeleteTree(Platform& p, HKEY parent, const std::string& name) {
+  HKEY key;
+  if (p.RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    DWORD count = 0, longest = 0;
+    p.RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    std::vector<std::string> names;
+    for (DWORD i = 0; i < count; ++i) {
+      std::string child(longest + 1, '\0');
+      DWORD size = longest + 1;
+      if (p.RegEnumKeyExA(key, i, child.data(), &size, nullptr, nullptr, nullptr, nullptr) ==
+          ERROR_SUCCESS)
+        names.push_back(child.substr(0, size));
+    }
+    for (const std::string& child : names) DeleteTree(p, key, child);
+    p.RegCloseKey(key);
+  }
+  return p.RegDeleteKeyA(parent, name.c_str());
+}
+
+std::string Bytes(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s += char(b);
+  return s;
+}
+
+struct ValueCase {
+  const char* name;
+  DWORD type;
+  std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
+};
+
+TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
+  const ValueCase cases[] = {
+      {"", REG_SZ, std::string("default text\0", 13)},
+      {"Text", REG_SZ, std::string("hello\0", 6)},
+      {"TEXT", REG_SZ, std::string("hello\0", 6)},
+      {"Empty", REG_SZ, std::string("\0", 1)},
+      {"EmptyText", REG_SZ, ""},
+      {"Expand", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9)},
+      {"Multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6)},
+      {"Number", REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12})},
+      {"Binary", REG_BINARY, Bytes({1, 2, 3, 0xFF})},
+      {"NoData", REG_BINARY, ""},
+      {"Big", REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 0x2A})},
+      {"Quad", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+      {"None", REG_NONE, Bytes({0xAA})},
+      {"Unknown", 0x100, Bytes({0xDE, 0xAD})},
+      {"Latin", REG_SZ, std::string("caf\xE9\0", 5)},
+      {"Quote \"q\"", REG_SZ, std::string("back\\slash\0", 11)},
+  };
+  Key base(P(), HKEY_CURRENT_USER, kBase);
+  ASSERT_EQ(base.error, ERROR_SUCCESS);
+  for (const ValueCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    DWORD type = 99, size = 0;
+    ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, c.type);
+    ASSERT_EQ(size, c.data.size());
+
+    std::string data(size + 4, '\x7F');
+    size = DWORD(data.size());
+    ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, (BYTE*)data.data(), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(data.substr(0, size), c.data);
+
+    if (c.data.empty()) continue;
+    size = DWORD(c.data.size() - 1);
+    type = 99;
+    EXPECT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, (BYTE*)data.data(), &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(size, c.data.size());
+    EXPECT_EQ(type, c.type);
+  }
+}
+
+TEST_F(RegistryTest, NullNameIsTheDefaultValueAndAbsentValuesAreNotFound) {
+  Key base(P(), HKEY_CURRENT_USER, kBase);
+  Key noDefault(P(), base.key, "NoDefault");
+  char data[32];
+  DWORD size = sizeof data;
+  ASSERT_EQ(P().RegQueryValueExA(base.key, nullptr, nullptr, nullptr, (BYTE*)data, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(data, "default text");
+  EXPECT_EQ(P().RegQueryValueExA(base.key, "Missing", nullptr, nullptr, nullptr, &size),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(P().RegQueryValueExA(noDefault.key, "", nullptr, nullptr, nullptr, &size),
+            ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, OpenFollowsPathsWithoutRegardToCase) {
+  const struct {
+    const char* path;
+    LONG expected;
+  } cases[] = {
+      {"Software\\OrvConformance", ERROR_SUCCESS},
+      {"SOFTWARE\\orvconformance\\LEAF", ERROR_SUCCESS},
+      {"Software\\OrvConformance\\Tree\\A\\B\\C", ERROR_SUCCESS},
+      {"Software\\OrvConformance\\", ERROR_SUCCESS},
+      {"Software\\\\OrvConformance", ERROR_SUCCESS},
+      {"Software\\OrvConformance\\Missing", ERROR_FILE_NOT_FOUND},
+      {"Software\\Missing\\Leaf", ERROR_FILE_NOT_FOUND},
+      {"Software\\OrvConformance\\Leaf\\v", ERROR_FILE_NOT_FOUND},  // a value is no key
+      {"\\Software\\OrvConformance", ERROR_BAD_PATHNAME},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    Key key(P(), HKEY_CURRENT_USER, c.path);
+    EXPECT_EQ(key.error, c.expected);
+  }
+}
+
+TEST_F(RegistryTest, NullOrEmptySubkeyOpensTheSameKeyAgain) {
+  for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
+    HKEY base, again;
+    ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
+    ASSERT_EQ(P().RegOpenKeyExA(base, subKey, 0, KEY_READ, &again), ERROR_SUCCESS);
+    EXPECT_NE(again, base);
+    EXPECT_EQ(P().RegCloseKey(base), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(P().RegQueryValueExA(again, "Text", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(P().RegCloseKey(again), ERROR_SUCCESS);
+  }
+}
+
+TEST_F(RegistryTest, QueryInfoCountsSubkeysAndValues) {
+  Key base(P(), HKEY_CURRENT_USER, kBase);
+  DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
+  ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
+                                 &values, &maxName, &maxData, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subKeys, 4u);    // Order, Tree, Leaf, NoDefault
+  EXPECT_EQ(maxSubKey, 9u);  // NoDefault
+  EXPECT_EQ(values, 15u);
+  EXPECT_EQ(maxName, 9u);   // EmptyText, Quote "q"
+  EXPECT_GE(maxData, 13u);  // at least "default text" with its NUL
+
+  Key leaf(P(), base.key, "Leaf");
+  subKeys = maxSubKey = 99;
+  ASSERT_EQ(P().RegQueryInfoKeyA(leaf.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subKeys, 0u);
+  EXPECT_EQ(maxSubKey, 0u);
+}
+
+TEST_F(RegistryTest, SubkeysEnumerateSortedWithoutRegardToCase) {
+  Key order(P(), HKEY_CURRENT_USER, "Software\\OrvConformance\\Order");
+  std::vector<std::string> names;
+  char name[16];
+  DWORD i = 0, size = sizeof name;
+  while (P().RegEnumKeyExA(order.key, i++, name, &size, nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS) {
+    names.push_back(std::string(name, size));
+    size = sizeof name;
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma"}));
+  size = sizeof name;
+  EXPECT_EQ(P().RegEnumKeyExA(order.key, 4, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_NO_MORE_ITEMS);
+
+  size = 5;  // "Alpha" needs 6 with its NUL
+  EXPECT_EQ(P().RegEnumKeyExA(order.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_MORE_DATA);
+  size = 6;
+  EXPECT_EQ(P().RegEnumKeyExA(order.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(size, 5u);
+  EXPECT_STREQ(name, "Alpha");
+}
+
+TEST_F(RegistryTest, HandlesKeepTheirAccess) {
+  char name[16];
+  DWORD size = sizeof name;
+  Key query(P(), HKEY_CURRENT_USER, kBase, KEY_QUERY_VALUE);
+  EXPECT_EQ(P().RegEnumKeyExA(query.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_ACCESS_DENIED);
+  Key enumerate(P(), HKEY_CURRENT_USER, kBase, KEY_ENUMERATE_SUB_KEYS);
+  EXPECT_EQ(P().RegQueryValueExA(enumerate.key, "Text", nullptr, nullptr, nullptr, &size),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(P().RegQueryInfoKeyA(enumerate.key, nullptr, nullptr, nullptr, &size, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_ACCESS_DENIED);
+}
+
+TEST_F(RegistryTest, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
+  Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
+  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Key(P(), base.key, "Tree\\A\\B\\C").error, ERROR_SUCCESS);
+  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree\\E"), ERROR_SUCCESS);
+  EXPECT_EQ(Key(P(), base.key, "Tree\\E").error, ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, HandleToADeletedKeyAnswersKeyDeleted) {
+  Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
+  HKEY leaf;
+  ASSERT_EQ(P().RegOpenKeyExA(base.key, "Leaf", 0, KEY_READ, &leaf), ERROR_SUCCESS);
+  ASSERT_EQ(P().RegDeleteKeyA(base.key, "Leaf"), ERROR_SUCCESS);
+  DWORD size = 0, count = 0;
+  EXPECT_EQ(P().RegQueryValueExA(leaf, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(P().RegQueryInfoKeyA(leaf, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr),
+            ERROR_KEY_DELETED);
+  EXPECT_EQ(P().RegCloseKey(leaf), ERROR_SUCCESS);
+  ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(count, 3u);
+}
+
+TEST_F(RegistryTest, TreeDeletedSubkeysFirst) {
+  Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
+  EXPECT_EQ(DeleteTree(P(), base.key, "Tree"), ERROR_SUCCESS);
+  EXPECT_EQ(Key(P(), base.key, "Tree").error, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
+}
+
+TEST_F(RegistryTest, CloseKey) {
+  HKEY key;
+  ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(P().RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_EQ(P().RegCloseKey(key), ERROR_INVALID_HANDLE);
+  // The predefined roots close successfully and stay usable.
+  EXPECT_EQ(P().RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
+}
+
+}  // namespace
+}  // namespace conformance

@@ -1,0 +1,74 @@
+// The registry conformance tests' data and fixture. The tests use platform::Platform only,
+// so that the same file runs against the simulated machine and against Windows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace conformance {
+
+// The keys and values every test starts from, as a REGEDIT4 file (code page 1252). Each
+// fixture makes them before a test and removes HKEY_CURRENT_USER\Software\OrvConformance
+// after it.
+inline constexpr std::string_view kRegistryData =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance]\r\n"
+    "@=\"default text\"\r\n"
+    "\"Text\"=\"hello\"\r\n"
+    "\"Empty\"=\"\"\r\n"
+    "\"EmptyText\"=hex(1):\r\n"
+    "\"Expand\"=hex(2):25,54,45,4d,50,25,5c,78,00\r\n"
+    "\"Multi\"=hex(7):61,00,62,63,00,00\r\n"
+    "\"Number\"=dword:12345678\r\n"
+    "\"Binary\"=hex:01,02,03,ff\r\n"
+    "\"NoData\"=hex:\r\n"
+    "\"Big\"=hex(5):00,00,00,2a\r\n"
+    "\"Quad\"=hex(b):01,02,03,04,05,06,07,08\r\n"
+    "\"None\"=hex(0):aa\r\n"
+    "\"Unknown\"=hex(100):de,ad\r\n"
+    "\"Latin\"=\"caf\xE9\"\r\n"
+    "\"Quote \\\"q\\\"\"=\"back\\\\slash\"\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\beta]\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Alpha]\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\gamma]\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Delta]\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\B\\C]\r\n"
+    "\"x\"=dword:00000001\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\D]\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\E]\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Leaf]\r\n"
+    "\"v\"=\"1\"\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\NoDefault]\r\n"
+    "\"only\"=\"x\"\r\n"
+    "\r\n";
+
+}  // namespace conformance
+
+#ifndef _WIN32
+#include "tests/support/machine_fixture.h"
+
+namespace conformance {
+
+// The simulated machine: a fresh one per test, its registry loaded from kRegistryData.
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.config.registry = machine_.Write("registry.reg", kRegistryData);
+    machine_.Start();
+  }
+  platform::Platform& P() { return machine_.Platform(); }
+
+ private:
+  testing_support::TempMachine machine_;
+};
+
+}  // namespace conformance
+#endif

@@ -1,0 +1,397 @@
+// The simulated registry's own behaviour: the .reg reader and writer, rights of a user who
+// is not an administrator, the change list, and trees too big or deep for Windows tests.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/hosted/codepage.h"
+#include "platform/hosted/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace hosted;
+
+// A value as RegQueryValueExA gives it, or "<error N>".
+std::string Query(Registry& reg, HKEY root, const char* path, const char* name,
+                  DWORD* type = nullptr) {
+  HKEY key;
+  if (LONG e = reg.RegOpenKeyExA(root, path, 0, KEY_READ, &key))
+    return "<error " + std::to_string(e) + ">";
+  std::string data(4096, '\0');
+  DWORD size = DWORD(data.size());
+  LONG e = reg.RegQueryValueExA(key, name, nullptr, type, (BYTE*)data.data(), &size);
+  reg.RegCloseKey(key);
+  return e ? "<error " + std::to_string(e) + ">" : data.substr(0, size);
+}
+
+class TempDir {
+ public:
+  TempDir()
+      : path(fs::temp_directory_path() / ("orvreg-" + std::to_string(std::random_device()()))) {
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  fs::path path;
+};
+
+std::string Saved(const Registry& reg) {
+  TempDir dir;
+  reg.Save(dir.path / "out.reg");
+  return dir.Read("out.reg");
+}
+
+std::string Utf16File(const std::string& utf8) {
+  std::u16string units = u"\uFEFF" + *Utf8ToUtf16(utf8);
+  std::string bytes;
+  for (char16_t c : units) bytes += {char(c & 0xFF), char(c >> 8)};
+  return bytes;
+}
+
+TEST(RegFile, MalformedFilesAreRefusedWithTheirLine) {
+  const struct {
+    std::string text, error;
+  } cases[] = {
+      {"", "t.reg:1: empty file"},
+      {"REGEDIT5\n", "t.reg:1: unknown header"},
+      {"REGEDIT4\n\n\"a\"=\"b\"\n", "t.reg:3: value outside a key"},
+      {"REGEDIT4\n[-HKCU\\x]\n\"a\"=\"b\"\n", "t.reg:3: value outside a key"},
+      {"REGEDIT4\nstray\n", "t.reg:2: unexpected text"},
+      {"REGEDIT4\n[HKCU\\x\n", "t.reg:2: missing ]"},
+      {"REGEDIT4\n[HKEY_NOWHERE\\x]\n", "t.reg:2: unknown root key HKEY_NOWHERE"},
+      {"REGEDIT4\n[-HKCU]\n", "t.reg:2: a root key cannot be deleted"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a=\"b\"\n", "t.reg:3: expected ="},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=\"b\n", "t.reg:3: unterminated string"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=\"b\\\"\n", "t.reg:3: unterminated string"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=\"C:\\P\"\n", "t.reg:3: unknown escape"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=\"b\" c\n", "t.reg:3: text after the closing quote"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=\n", "t.reg:3: missing value data"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=word:1\n", "t.reg:3: unknown value type"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=dword:\n", "t.reg:3: bad dword"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=dword:123456789\n", "t.reg:3: bad dword"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=dword:12g\n", "t.reg:3: bad dword"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex:0g\n", "t.reg:3: bad hex data"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex:012\n", "t.reg:3: bad hex data"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex:01,\\\n  02,x\n", "t.reg:4: bad hex data"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex:01,\\", "t.reg:3: hex data continues past the end"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex(zz):01\n", "t.reg:3: bad hex(N) type"},
+      {"REGEDIT4\n[HKCU\\x]\n\"a\"=hex(2)01\n", "t.reg:3: expected :"},
+      {"\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKCU\\\xE9]\n",
+       "t.reg:2: invalid UTF-8"},
+      {"\xFF\xFEW", "t.reg:1: UTF-16 file with an odd number of bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Registry reg(true);
+    reg.LoadText("REGEDIT4\n[HKCU\\Keep]\n\"v\"=\"1\"\n", "good.reg");
+    try {
+      reg.LoadText(c.text, "t.reg");
+      ADD_FAILURE() << "accepted";
+    } catch (const RegFileError& error) {
+      EXPECT_EQ(std::string(error.what()).substr(0, c.error.size()), c.error);
+    }
+    EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, "Keep", "v"), std::string("1\0", 2));
+  }
+}
+
+TEST(RegFile, MissingFileIsRefusedByName) {
+  Registry reg(true);
+  EXPECT_THROW(reg.Load("/nonexistent/machine.reg"), RegFileError);
+}
+
+TEST(RegFile, SyntaxRegeditWrites) {
+  Registry reg(true);
+  reg.LoadText(
+      "REGEDIT4\r\n"
+      "; a comment\r\n"
+      "\r\n"
+      "[HKLM\\Software\\T]\r\n"
+      "@=\"default\"\r\n"
+      "\"gone\"=\"x\"\r\n"
+      "\"first\"=\"1\"\r\n"
+      "\"long\"=hex:01,02,\\\r\n"
+      "    03,04\r\n"
+      "\"FIRST\"=\"2\"\r\n"
+      "\"gone\"=-\r\n"
+      "  \"spaced\" = dword:a\r\n"
+      "[HKCU\\Software\\Dead\\Below]\n"
+      "[-HKEY_CURRENT_USER\\Software\\Dead]\n"
+      "[-HKCU\\Software\\NeverThere]\n"
+      "[HKCR\\.jcf]\n"
+      "@=\"JAWS.Configuration\"\n",
+      "t.reg");
+  const struct {
+    HKEY root;
+    const char *path, *name;
+    std::string data;
+  } cases[] = {
+      {HKEY_LOCAL_MACHINE, "Software\\T", "", std::string("default\0", 8)},
+      {HKEY_LOCAL_MACHINE, "Software\\T", "first", std::string("2\0", 2)},
+      {HKEY_LOCAL_MACHINE, "Software\\T", "gone", "<error 2>"},
+      {HKEY_LOCAL_MACHINE, "Software\\T", "long", "\x01\x02\x03\x04"},
+      {HKEY_LOCAL_MACHINE, "Software\\T", "spaced", std::string("\x0a\0\0\0", 4)},
+      {HKEY_CURRENT_USER, "Software\\Dead", "", "<error 2>"},
+      {HKEY_CLASSES_ROOT, ".jcf", "", std::string("JAWS.Configuration\0", 19)},
+      {HKEY_LOCAL_MACHINE, "Software\\Classes\\.jcf", "", std::string("JAWS.Configuration\0", 19)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Query(reg, c.root, c.path, c.name), c.data);
+  }
+  // A value set twice keeps its place.
+  EXPECT_NE(Saved(reg).find("@=\"default\"\r\n\"first\"=\"2\"\r\n\"long\""), std::string::npos);
+}
+
+TEST(RegFile, EveryFlavourAndEncodingRoundTrips) {
+  // The same registry in each form: a 1252 name and text with the euro sign, an
+  // expandable text in hex form (ANSI bytes in REGEDIT4, UTF-16LE in Version 5.00).
+  const std::string v5 = "Windows Registry Editor Version 5.00\r\n";
+  const std::string body8 = "[HKEY_CURRENT_USER\\Software\\T]\r\n\"Name\xE9\"=\"caf\xE9 \x80\"\r\n";
+  const std::string bodyUtf8 =
+      "[HKEY_CURRENT_USER\\Software\\T]\r\n\"Name\u00e9\"=\"caf\u00e9 \u20ac\"\r\n";
+  const std::string hex16 = "\"E\"=hex(2):41,00,e9,00,00,00\r\n";
+  const struct {
+    const char* label;
+    std::string file, savedPrefix;
+  } cases[] = {
+      {"REGEDIT4", "REGEDIT4\r\n" + body8 + "\"E\"=hex(2):41,e9,00\r\n", "REGEDIT4\r\n"},
+      {"UTF-16", Utf16File(v5 + bodyUtf8 + hex16), Utf16File(v5).substr(0, 10)},
+      {"UTF-8 BOM", "\xEF\xBB\xBF" + v5 + bodyUtf8 + hex16, "\xEF\xBB\xBF" + v5},
+      {"UTF-8", v5 + bodyUtf8 + hex16, v5},
+      {"1252", v5 + body8 + hex16, v5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Registry reg(true);
+    reg.LoadText(c.file, "t.reg");
+    DWORD type = 0;
+    EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, "Software\\T", "Name\xE9"),
+              std::string("caf\xE9 \x80\0", 7));
+    EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, "Software\\T", "E", &type), std::string("A\xE9\0", 3));
+    EXPECT_EQ(type, REG_EXPAND_SZ);
+
+    std::string saved = Saved(reg);
+    EXPECT_EQ(saved.substr(0, c.savedPrefix.size()), c.savedPrefix);
+    Registry again(true);
+    again.LoadText(saved, "saved.reg");
+    EXPECT_EQ(Query(again, HKEY_CURRENT_USER, "Software\\T", "Name\xE9"),
+              std::string("caf\xE9 \x80\0", 7));
+    EXPECT_EQ(Saved(again), saved);
+  }
+}
+
+TEST(RegFile, WriterFormat) {
+  Registry reg(true);
+  reg.LoadText(
+      "Windows Registry Editor Version 5.00\n"
+      "[HKCU\\T]\n"
+      "\"q\\\"\\\\\"=\"a\\\\b\\\"c\"\n"
+      "\"n\"=dword:1A\n"
+      "\"short\"=hex(4):01,02\n"
+      "\"raw\"=hex(1):41,00\n"
+      "\"greek\"=hex(1):a3,03,00,00\n"
+      "\"m\"=hex(7):61,00,00,00,00,00\n"
+      "\"q\"=hex(b):01,00,00,00,00,00,00,00\n"
+      "\"z\"=hex:\n"
+      "[HKEY_USERS\\.DEFAULT\\Kept]\n"
+      "\"u\"=\"1\"\n",
+      "t.reg");
+  EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, "T", "greek"), std::string("?\0", 2));
+  EXPECT_EQ(Saved(reg),
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes]\r\n\r\n"
+            "[HKEY_CURRENT_USER\\T]\r\n"
+            "\"q\\\"\\\\\"=\"a\\\\b\\\"c\"\r\n"
+            "\"n\"=dword:0000001a\r\n"
+            "\"short\"=hex(4):01,02\r\n"
+            "\"raw\"=hex(1):41,00\r\n"
+            "\"greek\"=\"\u03a3\"\r\n"
+            "\"m\"=hex(7):61,00,00,00,00,00\r\n"
+            "\"q\"=hex(b):01,00,00,00,00,00,00,00\r\n"
+            "\"z\"=hex:\r\n\r\n"
+            "[HKEY_USERS\\.DEFAULT]\r\n\r\n"
+            "[HKEY_USERS\\.DEFAULT\\Kept]\r\n"
+            "\"u\"=\"1\"\r\n\r\n");
+}
+
+TEST(RegFile, LongHexDataIsFoldedAsRegeditFoldsIt) {
+  std::string hex;
+  for (int i = 0; i < 100; ++i) hex += (i ? ",7f" : "7f");
+  Registry reg(true);
+  reg.LoadText("REGEDIT4\n[HKCU\\T]\n\"ProductId\"=hex:" + hex + "\n", "t.reg");
+  std::string saved = Saved(reg);
+  std::size_t begin = saved.find("\"ProductId\"");
+  std::size_t end = saved.find("\r\n\r\n", begin);
+  std::vector<std::string> lines;
+  for (std::size_t at = begin; at < end;) {
+    std::size_t eol = saved.find("\r\n", at);
+    lines.push_back(saved.substr(at, eol - at));
+    at = eol + 2;
+  }
+  // 21 bytes after the name on the first line, 25 on each continuation line.
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].size(), 80u);
+  EXPECT_EQ(lines[1], "  " + hex.substr(0, 75) + "\\");
+  EXPECT_EQ(lines[4].substr(0, 2), "  ");
+  Registry again(true);
+  again.LoadText(saved, "saved.reg");
+  EXPECT_EQ(Query(again, HKEY_CURRENT_USER, "T", "ProductId"), std::string(100, '\x7f'));
+}
+
+TEST(RegFile, SaveReplacesAtomicallyOrThrowsNamingTheFile) {
+  Registry reg(true);
+  reg.LoadText("REGEDIT4\n[HKCU\\T]\n\"v\"=\"1\"\n", "t.reg");
+  TempDir dir;
+  reg.Save(dir.path / "machine.reg");
+  reg.Save(dir.path / "machine.reg");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+
+  fs::create_directories(dir.path / "busy" / "inside");
+  for (const fs::path& target : {dir.path / "missing" / "m.reg", dir.path / "busy"}) {
+    try {
+      reg.Save(target);
+      ADD_FAILURE() << "saved " << target;
+    } catch (const std::runtime_error& error) {
+      EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(fs::is_directory(dir.path / "busy" / "inside"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
+}
+
+TEST(RegCalls, SubkeysSortByUpperCasedName) {
+  Registry reg(true);
+  reg.LoadText(
+      "REGEDIT4\n[HKCU\\T\\_x]\n[HKCU\\T\\\xE9]\n[HKCU\\T\\f]\n[HKCU\\T\\Zeta]\n["
+      "HKCU\\T\\\xC9t\xE9]\n",
+      "t.reg");
+  HKEY key;
+  ASSERT_EQ(reg.RegOpenKeyExA(HKEY_CURRENT_USER, "t", 0, KEY_READ, &key), ERROR_SUCCESS);
+  std::vector<std::string> names;
+  char name[16];
+  DWORD size = sizeof name;
+  for (DWORD i = 0;
+       reg.RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, size = sizeof name)
+    names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"f", "Zeta", "_x", "\xE9", "\xC9t\xE9"}));
+  HKEY upper;
+  EXPECT_EQ(reg.RegOpenKeyExA(key, "\xC9T\xC9", 0, KEY_READ, &upper), ERROR_SUCCESS);
+}
+
+TEST(RegCalls, NonAdministratorIsRefusedWriteRightsUnderLocalMachine) {
+  const std::string file = "REGEDIT4\n[HKLM\\Software\\X]\n[HKCR\\.x]\n[HKCU\\Software\\X]\n";
+  const struct {
+    HKEY root;
+    const char* path;
+    REGSAM desired;
+    LONG user, admin;
+  } cases[] = {
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_READ, 0, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_QUERY_VALUE | KEY_NOTIFY, 0, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_ALL_ACCESS, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_WRITE, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_SET_VALUE, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_CREATE_SUB_KEY, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", KEY_CREATE_LINK, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", DELETE, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", 0x00040000 /* WRITE_DAC */, 5, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\X", 0x00080000 /* WRITE_OWNER */, 5, 0},
+      {HKEY_LOCAL_MACHINE, "", KEY_ALL_ACCESS, 5, 0},
+      {HKEY_CLASSES_ROOT, ".x", KEY_ALL_ACCESS, 5, 0},
+      {HKEY_CLASSES_ROOT, ".x", KEY_READ, 0, 0},
+      {HKEY_CURRENT_USER, "Software\\X", KEY_ALL_ACCESS, 0, 0},
+      {HKEY_LOCAL_MACHINE, "Software\\Absent", KEY_ALL_ACCESS, 2, 2},
+  };
+  for (bool admin : {false, true}) {
+    Registry reg(admin);
+    reg.LoadText(file, "t.reg");
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.desired) + (admin ? " admin" : ""));
+      HKEY key;
+      EXPECT_EQ(reg.RegOpenKeyExA(c.root, c.path, 0, c.desired, &key), admin ? c.admin : c.user);
+    }
+  }
+  Registry user(false);
+  user.LoadText(file, "t.reg");
+  HKEY software;
+  ASSERT_EQ(user.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &software), 0);
+  EXPECT_EQ(user.RegDeleteKeyA(software, "X"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(user.RegDeleteKeyA(HKEY_CLASSES_ROOT, ".x"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(user.RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\X"), ERROR_SUCCESS);
+  EXPECT_EQ(user.RegOpenKeyExA(software, "X", 0, KEY_READ, &software), ERROR_SUCCESS);
+}
+
+TEST(RegCalls, ChangesListDeletedKeysInKeyOrder) {
+  Registry reg(true);
+  reg.LoadText(
+      "REGEDIT4\n"
+      "[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Orvanel\\Sub\\Deep]\n"
+      "[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Orvanel\\Other]\n"
+      "[HKCU\\Software\\Gone]\n",
+      "t.reg");
+  const std::string orv = "Software\\Microsoft\\Windows\\CurrentVersion\\Orvanel";
+  for (const std::string& path : {orv + "\\Other", orv + "\\Sub\\Deep", orv + "\\Sub", orv})
+    ASSERT_EQ(reg.RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()), ERROR_SUCCESS) << path;
+  ASSERT_EQ(reg.RegDeleteKeyA(HKEY_CURRENT_USER, "software\\gone"), ERROR_SUCCESS);
+
+  std::vector<std::string> changes;
+  for (const KeyChange& change : reg.Changes()) changes.push_back(change.key + " " + change.change);
+  const std::string hklm = "HKEY_LOCAL_MACHINE\\" + orv;
+  EXPECT_EQ(changes,
+            (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Gone deleted",
+                                      hklm + " deleted", hklm + "\\Other deleted",
+                                      hklm + "\\Sub deleted", hklm + "\\Sub\\Deep deleted"}));
+  EXPECT_EQ(Saved(reg).find("Orvanel"), std::string::npos);
+  reg.LoadText("REGEDIT4\n", "t.reg");
+  EXPECT_TRUE(reg.Changes().empty());
+}
+
+TEST(RegTrees, HundredThousandSiblingsDeletedOneAtATime) {
+  std::string file = "REGEDIT4\n";
+  for (int i = 0; i < 100000; ++i) file += "[HKCU\\W\\key" + std::to_string(i) + "]\n";
+  Registry reg(true);
+  reg.LoadText(file, "t.reg");
+  HKEY w;
+  ASSERT_EQ(reg.RegOpenKeyExA(HKEY_CURRENT_USER, "W", 0, KEY_ALL_ACCESS, &w), ERROR_SUCCESS);
+  // As the launcher does: ask for the count and the longest name, take the first subkey.
+  DWORD count = 0, longest = 0;
+  char name[32];
+  for (;;) {
+    reg.RegQueryInfoKeyA(w, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr);
+    if (count == 0) break;
+    DWORD size = longest + 1;
+    ASSERT_EQ(reg.RegEnumKeyExA(w, 0, name, &size, nullptr, nullptr, nullptr, nullptr), 0);
+    ASSERT_EQ(reg.RegDeleteKeyA(w, name), ERROR_SUCCESS);
+  }
+  EXPECT_EQ(longest, 0u);
+  EXPECT_EQ(reg.Changes().size(), 100000u);
+}
+
+TEST(RegTrees, DeepChains) {
+  // Far deeper than Windows allows: loading and freeing must not recurse per level.
+  std::string path = "HKCU";
+  for (int i = 0; i < 100000; ++i) path += "\\k";
+  Registry(true).LoadText("REGEDIT4\n[" + path + "]\n", "t.reg");
+
+  std::string chain;
+  for (int i = 0; i < 500; ++i) chain += (i ? "\\k" : "k");
+  Registry reg(true);
+  reg.LoadText("REGEDIT4\n[HKCU\\" + chain + "]\n\"v\"=\"1\"\n", "t.reg");
+  EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, chain.c_str(), "v"), std::string("1\0", 2));
+  for (std::string p = chain; !p.empty(); p.resize(p.size() > 1 ? p.size() - 2 : 0))
+    ASSERT_EQ(reg.RegDeleteKeyA(HKEY_CURRENT_USER, p.c_str()), ERROR_SUCCESS);
+  EXPECT_EQ(reg.Changes().size(), 500u);
+}
+
+}  // namespace

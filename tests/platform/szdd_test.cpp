@@ -1,0 +1,322 @@
+// The SZDD expander against the format's reference tools: files compressed by mscompress
+// must expand byte for byte to the original and to libmspack's output; damaged files must
+// fail without writing anything that is not a prefix of the original.
+#include "platform/hosted/szdd.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <string>
+
+extern "C" {
+#include <mspack.h>
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+using hosted::szdd::Kind;
+using hosted::szdd::Status;
+constexpr std::size_t kBlock = hosted::szdd::kBlockSize;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const fs::path& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary).write(data.data(), std::streamsize(data.size()));
+}
+
+struct Scratch {
+  Scratch() : dir(fs::temp_directory_path() / ("szdd-" + std::to_string(std::random_device()()))) {
+    fs::create_directories(dir);
+  }
+  ~Scratch() { fs::remove_all(dir); }
+  fs::path dir;
+};
+
+std::string MsCompress(const std::string& data) {
+  Scratch scratch;
+  Spit(scratch.dir / "f", data);
+  std::string command = "mscompress '" + (scratch.dir / "f").string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  return Slurp(scratch.dir / "f_");
+}
+
+std::optional<std::string> Mspack(const std::string& compressed) {
+  Scratch scratch;
+  Spit(scratch.dir / "in", compressed);
+  msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(nullptr);
+  int error = decompressor->decompress(decompressor, (scratch.dir / "in").c_str(),
+                                       (scratch.dir / "out").c_str());
+  mspack_destroy_szdd_decompressor(decompressor);
+  if (error != MSPACK_ERR_OK) return std::nullopt;
+  return Slurp(scratch.dir / "out");
+}
+
+struct Expanded {
+  Status status;
+  std::string out;
+  std::vector<std::size_t> writes;
+};
+
+// Feeds the input in reads of at most chunk bytes.
+Expanded Expand(const std::string& in, std::size_t chunk = kBlock) {
+  Expanded result{};
+  std::size_t at = 0;
+  auto read = [&](std::uint8_t* buffer, std::size_t size) -> std::ptrdiff_t {
+    std::size_t n = std::min({size, chunk, in.size() - at});
+    std::copy_n(in.data() + at, n, buffer);
+    at += n;
+    return std::ptrdiff_t(n);
+  };
+  auto write = [&](const std::uint8_t* data, std::size_t size) {
+    result.out.append(reinterpret_cast<const char*>(data), size);
+    result.writes.push_back(size);
+    return true;
+  };
+  hosted::szdd::Result r = hosted::szdd::Expand(read, write);
+  result.status = r.status;
+  EXPECT_EQ(r.written, result.out.size());
+  return result;
+}
+
+// Hand-made streams: items are added one by one, control bytes LSB first.
+class Stream {
+ public:
+  explicit Stream(std::uint32_t length, char mode = 'A')
+      : bytes{'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33', mode, '\0'} {
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(length >> shift));
+  }
+  Stream& Literal(const std::string& data) {
+    for (char c : data) Item(true).push_back(c);
+    return *this;
+  }
+  Stream& Match(unsigned position, unsigned length) {
+    Item(false).push_back(char(position & 0xFF));
+    bytes.push_back(char((position >> 4 & 0xF0) | (length - 3)));
+    return *this;
+  }
+  std::string bytes;
+
+ private:
+  std::string& Item(bool literal) {
+    if (used_ == 8) control_ = bytes.size(), bytes.push_back(0), used_ = 0;
+    if (literal) bytes[control_] = char(bytes[control_] | 1 << used_);
+    ++used_;
+    return bytes;
+  }
+  std::size_t control_ = 0;
+  int used_ = 8;
+};
+
+std::string Random(std::size_t size, unsigned seed = 1) {
+  std::mt19937 random(seed);
+  std::string data(size, '\0');
+  for (char& c : data) c = char(random());
+  return data;
+}
+
+std::string Text(std::size_t size) {
+  static const char* const kWords[] = {"the ", "set-up ", "program ", "reads ", "a\r\n", "medium "};
+  std::mt19937 random(2);
+  std::string data;
+  while (data.size() < size) data += kWords[random() % 6];
+  return data.substr(0, size);
+}
+
+std::string Periodic(std::size_t size, std::size_t period) {
+  std::string unit = Random(period, 3), data;
+  while (data.size() < size) data += unit;
+  return data.substr(0, size);
+}
+
+// Text, little-endian counters, random runs and zero runs, in turn.
+std::string Mixed(std::size_t size) {
+  std::string data;
+  for (unsigned part = 0; data.size() < size; ++part) {
+    std::size_t n = 1000 + part * 7919 % 60000;
+    if (part % 4 == 0) data += Text(n);
+    if (part % 4 == 1) data += std::string(n, '\0');
+    if (part % 4 == 2) data += Random(n, part);
+    for (unsigned i = 0; part % 4 == 3 && i < n / 4; ++i)
+      data.append({char(i), char(i >> 8), 0, 0});
+  }
+  return data.substr(0, size);
+}
+
+struct Case {
+  const char* name;
+  std::string data;
+};
+
+class MsCompressed : public testing::TestWithParam<Case> {};
+
+TEST_P(MsCompressed, ExpandsToTheOriginalAndToLibmspacksOutput) {
+  std::string compressed = MsCompress(GetParam().data);
+  Expanded expanded = Expand(compressed);
+  EXPECT_EQ(expanded.status, Status::kOk);
+  EXPECT_TRUE(expanded.out == GetParam().data);
+  EXPECT_TRUE(Mspack(compressed) == expanded.out);
+}
+
+// mscompress 0.4 mis-encodes files shorter than 16 bytes; those are hand-made below.
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, MsCompressed,
+    testing::Values(Case{"sixteen_bytes", Random(16)}, Case{"text", Text(300000)},
+                    Case{"binary", Mixed(200001)}, Case{"incompressible", Random(1 << 20)},
+                    Case{"one_block", Mixed(kBlock)}, Case{"block_less_one", Mixed(kBlock - 1)},
+                    Case{"block_and_one", Mixed(kBlock + 1)},
+                    Case{"blocks_and_some", Mixed(3 * kBlock + 77)},
+                    Case{"zero_run", std::string(300000, '\0')},
+                    Case{"blank_run", std::string(5000, ' ') + Text(100)},
+                    Case{"period_4096", Periodic(100000, 4096)},
+                    Case{"period_4095", Periodic(100000, 4095)},
+                    Case{"period_3", Periodic(100000, 3)}, Case{"fifty_mb", Mixed(50 << 20)}),
+    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+struct Crafted {
+  const char* name;
+  std::string compressed;
+  std::string expected;
+};
+
+class HandMade : public testing::TestWithParam<Crafted> {};
+
+TEST_P(HandMade, ExpandsAsLibmspackDoes) {
+  Expanded expanded = Expand(GetParam().compressed);
+  EXPECT_EQ(expanded.status, Status::kOk);
+  EXPECT_EQ(expanded.out, GetParam().expected);
+  EXPECT_EQ(Mspack(GetParam().compressed), GetParam().expected);
+}
+
+const std::string kWindow = Random(4096, 4);
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, HandMade,
+    testing::Values(Crafted{"empty", Stream(0).bytes, ""},
+                    Crafted{"one_byte", Stream(1).Literal("x").bytes, "x"},
+                    Crafted{"fifteen_bytes", Stream(15).Literal(Random(15)).bytes, Random(15)},
+                    // A match at the current ring position reaches back exactly 4096 bytes.
+                    Crafted{"distance_4096",
+                            Stream(4096 + 36).Literal(kWindow).Match(4080, 18).Match(2, 18).bytes,
+                            kWindow + kWindow.substr(0, 36)},
+                    Crafted{"initial_window_is_blank", Stream(21).Match(0, 18).Match(4080, 3).bytes,
+                            std::string(21, ' ')},
+                    Crafted{"overlap_distance_1", Stream(19).Literal("a").Match(4080, 18).bytes,
+                            std::string(19, 'a')},
+                    Crafted{"overlap_distance_7",
+                            Stream(25).Literal("abcdefg").Match(4080, 18).bytes,
+                            "abcdefgabcdefgabcdefgabcd"}),
+    [](const testing::TestParamInfo<Crafted>& info) { return info.param.name; });
+
+// Unlike libmspack, which decodes to the end of the stream, nothing after the header's
+// length is written: mscompress puts an item there for an empty file.
+TEST(SzddExpand, StopsAtTheHeadersLength) {
+  EXPECT_EQ(Expand(Stream(5).Literal("abcdefgh").bytes).out, "abcde");
+  Expanded empty = Expand(MsCompress(""));
+  EXPECT_EQ(empty.status, Status::kOk);
+  EXPECT_EQ(empty.out, "");
+}
+
+TEST(SzddExpand, ShortReadsGiveTheSameOutput) {
+  std::string data = Mixed(150000);
+  std::string compressed = MsCompress(data);
+  for (std::size_t chunk : {1, 2, 16, 17, 18, 4097}) {
+    EXPECT_TRUE(Expand(compressed, chunk).out == data) << "reads of " << chunk;
+  }
+}
+
+TEST(SzddExpand, WritesWholeBlocksThenTheRest) {
+  Expanded expanded = Expand(MsCompress(Mixed(3 * kBlock + 5)));
+  EXPECT_EQ(expanded.writes, (std::vector<std::size_t>{kBlock, kBlock, kBlock, 5}));
+}
+
+bool IsPrefix(const std::string& part, const std::string& whole) {
+  return whole.compare(0, part.size(), part) == 0 && part.size() <= whole.size();
+}
+
+TEST(SzddExpand, EveryTruncationFailsAndWritesOnlyAPrefix) {
+  std::string data = Text(20000) + Random(3000);
+  std::string compressed = MsCompress(data);
+  for (std::size_t cut = 0; cut < compressed.size(); ++cut) {
+    Expanded expanded = Expand(compressed.substr(0, cut));
+    ASSERT_EQ(expanded.status, Status::kDamaged) << "cut at " << cut;
+    ASSERT_TRUE(IsPrefix(expanded.out, data)) << "cut at " << cut;
+  }
+}
+
+TEST(SzddExpand, ALengthBeyondTheStreamFails) {
+  std::string data = Mixed(2 * kBlock + 100);
+  std::string compressed = MsCompress(data);
+  for (std::uint32_t extra : {1u, 1000u, 0xFFFFFFFFu - std::uint32_t(data.size())}) {
+    std::string patched = compressed;
+    std::uint32_t length = std::uint32_t(data.size()) + extra;
+    for (int i = 0; i < 4; ++i) patched[10 + i] = char(length >> (8 * i));
+    Expanded expanded = Expand(patched);
+    EXPECT_EQ(expanded.status, Status::kDamaged);
+    EXPECT_TRUE(IsPrefix(expanded.out, data));
+  }
+}
+
+TEST(SzddExpand, AMatchPastTheLengthFails) {
+  EXPECT_EQ(Expand(Stream(4).Literal("ab").Match(4080, 3).bytes).status, Status::kDamaged);
+}
+
+TEST(SzddExpand, GarbageNeverWritesBeyondTheLength) {
+  for (unsigned seed = 0; seed < 200; ++seed) {
+    std::uint32_t length = seed * 997;
+    Expanded expanded = Expand(Stream(length).bytes + Random(seed * 131, seed));
+    EXPECT_TRUE(expanded.status == Status::kDamaged ||
+                (expanded.status == Status::kOk && expanded.out.size() == length));
+    EXPECT_LE(expanded.out.size(), length);
+  }
+  EXPECT_EQ(Expand(Random(1000)).status, Status::kDamaged);
+}
+
+TEST(SzddExpand, AnUnknownModeIsReported) {
+  EXPECT_EQ(Expand(Stream(3, 'B').Literal("abc").bytes).status, Status::kUnknownMode);
+}
+
+TEST(SzddExpand, CallbackFailuresAreReported) {
+  std::string compressed = MsCompress(Random(3 * kBlock));
+  auto failingRead = [](std::uint8_t*, std::size_t) -> std::ptrdiff_t { return -1; };
+  auto overlongRead = [](std::uint8_t*, std::size_t size) { return std::ptrdiff_t(size + 1); };
+  auto discard = [](const std::uint8_t*, std::size_t) { return true; };
+  EXPECT_EQ(hosted::szdd::Expand(failingRead, discard).status, Status::kReadFailed);
+  EXPECT_EQ(hosted::szdd::Expand(overlongRead, discard).status, Status::kReadFailed);
+  std::size_t at = 0;
+  auto read = [&](std::uint8_t* buffer, std::size_t size) {
+    std::size_t n = std::min(size, compressed.size() - at);
+    std::copy_n(compressed.data() + at, n, buffer);
+    at += n;
+    return std::ptrdiff_t(n);
+  };
+  int writes = 0;
+  auto secondWriteFails = [&](const std::uint8_t*, std::size_t) { return ++writes < 2; };
+  hosted::szdd::Result result = hosted::szdd::Expand(read, secondWriteFails);
+  EXPECT_EQ(result.status, Status::kWriteFailed);
+  EXPECT_EQ(result.written, kBlock);
+}
+
+TEST(SzddClassify, TellsTheKindFromTheFirstBytes) {
+  const std::string magic = "SZDD\x88\xF0\x27\x33";
+  const std::pair<std::string, Kind> cases[] = {{"", Kind::kPlain},
+                                                {magic.substr(0, 7), Kind::kPlain},
+                                                {"MZ" + magic, Kind::kPlain},
+                                                {magic, Kind::kSzdd},
+                                                {magic + "A", Kind::kSzdd},
+                                                {Stream(9).bytes, Kind::kSzdd},
+                                                {magic + "B", Kind::kUnknownMode}};
+  for (const auto& [head, kind] : cases) {
+    auto bytes = reinterpret_cast<const std::uint8_t*>(head.data());
+    EXPECT_EQ(hosted::szdd::Classify({bytes, head.size()}), kind) << head.size();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include "winsys/jaws.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "tests/winsys/started_machine.h"
+#include "winsys/errors.h"
+
+namespace {
+
+using testing_support::Key;
+using testing_support::Lines;
+using namespace std::string_literals;
+using winsys::DeployJawsConfig;
+
+const std::string kClasses = R"(HKEY_LOCAL_MACHINE\Software\Classes)";
+const std::string kFileType = Key(kClasses + "\\.jcf", R"(@="JAWS.Config")");
+const std::string kTypeLine = R"(  JAWS: Config File Type = "JAWS.Config")";
+const std::string kSettings = R"(C:\J\Settings\)";
+
+// The association's open command, as the .reg file spells its default value.
+std::string Command(const std::string& value) {
+  return Key(kClasses + "\\JAWS.Config\\shell\\open\\command", "@=" + value);
+}
+const std::string kAssociation = kFileType + Command(R"("C:\\J\\JConfig.EXE /q")");
+const Lines kHead = {kTypeLine, R"(  JAWS: Command Path = "C:\J\JConfig.EXE /q")",
+                     "  JAWS: Settings Path = " + kSettings};
+
+// Seconds since 1970: an even (stamp-exact) time, and one two days later.
+constexpr long long kOld = 1000000000;
+constexpr long long kNew = kOld + 2 * 86400;
+
+class JawsTest : public testing_support::StartedMachineTest {
+ protected:
+  void Put(const std::string& relative, const std::string& content, long long mtime) {
+    machine.Write(relative, content);
+    machine.SetMtime(relative, mtime);
+  }
+  static std::string Target(const std::string& subdir) { return kSettings + subdir + "\\Orv.Jcf"; }
+};
+
+TEST_F(JawsTest, DeploymentEndsQuietlyAfterTheLinesOfItsLastStep) {
+  struct Case {
+    const char* name;
+    std::string reg;
+    Lines log;
+    bool registered;
+    bool admin = true;
+  };
+  const Case cases[] = {
+      {"no association", "", {"  JAWS: Not Installed"}, false},
+      {"refused association", kAssociation, {"  JAWS: Not Installed"}, false, false},
+      {"empty file type", Key(kClasses + "\\.jcf"), {R"(  JAWS: Config File Type = "")"}, true},
+      {"no command key", kFileType, {kTypeLine}, true},
+      {"empty command",
+       kFileType + Command(R"("")"),
+       {kTypeLine, R"(  JAWS: Command Path = "")"},
+       true},
+      {"another tool",
+       kFileType + Command(R"("C:\\J\\jconfig2.exx")"),
+       {kTypeLine, R"(  JAWS: Command Path = "C:\J\jconfig2.exx")"},
+       true},
+      {"quoted command",
+       kFileType + Command(R"("\"C:\\Program Files\\J\\jconfig.exe\" /x")"),
+       {kTypeLine, R"(  JAWS: Command Path = ""C:\Program Files\J\jconfig.exe" /x")",
+        R"(  JAWS: Settings Path = "C:\Program Files\J\Settings\)"},
+       true},
+      {"no settings directory", kAssociation, kHead, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    machine.MakeDir("c/Program Files/J/Settings/Y");
+    Put("cd/Orv.Jcf", "new", kNew);
+    machine.config.userAdmin = c.admin;
+    Start(c.reg);
+    DeployJawsConfig("D:\\");
+    EXPECT_EQ(Log(), c.log);
+    EXPECT_EQ(winsys::IsJawsRegistered(), c.registered);
+    winsys::WinsysShutdown();
+  }
+}
+
+TEST_F(JawsTest, EveryEntryIsLoggedAndOnlyPlainSubdirectoriesServed) {
+  machine.Write("c/J/Settings/a.ini", "ini");
+  machine.MakeDir("c/J/Settings/.old");
+  machine.MakeDir("c/J/Settings/X");
+  machine.MakeDir("c/J/Settings/Y/Orv.Jcf");  // a directory where the copy should go
+  machine.MakeDir("c/J/Settings/Z");
+  machine.config.attributes[kSettings + "X"] = platform::FILE_ATTRIBUTE_HIDDEN;
+  Put("cd/Orv.Jcf", "new", kNew);
+  Start(kAssociation);
+  for (const char* verb : {"Installing in ", "Already Installed in "}) {
+    SCOPED_TRACE(verb);  // the copies carry the source's stamp, so the second run finds them
+    winsys::Winsys().logList->clear();
+    DeployJawsConfig("D:\\");
+    const std::string dir = "  JAWS: Settings Directory ", served = "  JAWS: "s + verb;
+    Lines log = kHead;
+    log.insert(log.end(), {dir + ".", dir + "..", dir + ".old", dir + "a.ini", dir + "X",
+                           served + Target("X"), dir + "Y", "  JAWS: Copy failed to " + Target("Y"),
+                           dir + "Z", served + Target("Z")});
+    EXPECT_EQ(Log(), log);
+  }
+  EXPECT_EQ(machine.Read("c/J/Settings/X/Orv.Jcf"), "new");
+  EXPECT_EQ(machine.Read("c/J/Settings/Z/Orv.Jcf"), "new");
+  EXPECT_FALSE(std::filesystem::exists(machine.dir / "c/J/Settings/.old/Orv.Jcf"));
+}
+
+TEST_F(JawsTest, TheCopyIsMadeOnlyWhenTheSourceStampIsGreater) {
+  struct Case {
+    const char* name;
+    std::optional<long long> source, target;  // mtimes; none: no such file
+    const char* verb;
+    std::string content;  // of the target afterwards
+  };
+  const Case cases[] = {
+      {"target absent", kNew, std::nullopt, "Installing in ", "new"},
+      {"target older", kNew, kOld, "Installing in ", "new"},
+      {"same stamp", kNew, kNew, "Already Installed in ", "old"},
+      {"target newer", kOld, kNew, "Already Installed in ", "old"},
+      {"newer within one two-second step", kNew + 1, kNew, "Already Installed in ", "old"},
+      {"no source", std::nullopt, kOld, "Already Installed in ", "old"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    machine.MakeDir("c/J/Settings/S");
+    std::filesystem::remove(machine.dir / "c/J/Settings/S/Orv.Jcf");
+    std::filesystem::remove(machine.dir / "cd/Orv.Jcf");
+    if (c.source) Put("cd/Orv.Jcf", "new", *c.source);
+    if (c.target) Put("c/J/Settings/S/Orv.Jcf", "old", *c.target);
+    Start(kAssociation);
+    DeployJawsConfig("D:\\");
+    EXPECT_EQ(Log().back(), "  JAWS: "s + c.verb + Target("S"));
+    EXPECT_EQ(machine.Read("c/J/Settings/S/Orv.Jcf"), c.content);
+    winsys::WinsysShutdown();
+  }
+}
+
+TEST_F(JawsTest, DefaultValueOfAnotherTypeEndsTheDeploymentWithAnError) {
+  const std::pair<std::string, Lines> cases[] = {
+      {Key(kClasses + "\\.jcf", "@=dword:00000001"), {}},
+      {Key(kClasses + "\\.jcf", "@=hex:4a,41"), {}},
+      {kFileType + Command("hex:43,3a"), {kTypeLine}},
+  };
+  for (const auto& [reg, log] : cases) {
+    SCOPED_TRACE(reg);
+    Start(reg);
+    std::string message;
+    try {
+      DeployJawsConfig("D:\\");
+    } catch (const winsys::ERegistryException& error) {
+      message = error.Message();
+    }
+    EXPECT_EQ(message, "Invalid data type for ''");
+    EXPECT_EQ(Log(), log);
+    winsys::WinsysShutdown();
+  }
+}
+
+}  // namespace
