@@ -41,6 +41,8 @@ constexpr DWORD kBlockSize = 65536;
 // The run-time's code for a write that fell short.
 constexpr int kDiskFullCode = 101;
 
+// The last copy status, kept for diagnosis only. A read that fails during the copy counts as a
+// failure of the source.
 enum CopyStatus { kCopyDone = 0, kSourceFailed = 1, kTargetFailed = 2, kWriteShort = 3 };
 
 FileStamp PackStamp(const FILETIME& utc) {
@@ -171,8 +173,9 @@ bool FilesMatch(const std::string& a, const std::string& b, bool byStamp) {
 }
 
 // The source is opened before the target is touched, so a source that is missing or
-// unreadable leaves the target as it was. A copy that fails part-way is removed rather than
-// left behind with the source's stamp, where a comparison by stamp would take it for current.
+// unreadable leaves the target as it was. A target that fails part-way, or stays empty because
+// it does not open for writing, is removed: left behind, a comparison by stamp would take it
+// for current.
 bool CopyFileKeepDate(const std::string& source, const std::string& target) {
   if (FilesMatch(source, target, true)) return true;
   State& state = Winsys();
@@ -192,9 +195,8 @@ bool CopyFileKeepDate(const std::string& source, const std::string& target) {
   if (to == INVALID_HANDLE_VALUE) {
     FileClose(from);
     state.lastCopyStatus = kTargetFailed;
-    // The empty file made above would carry a newer stamp than the source and pass for a
-    // current copy ever after: it goes unless the pair matches after all.
     if (FilesMatch(source, target, true)) return true;
+    // The empty file made above is newer than the source and would pass for current.
     DeleteFileForced(target);
     return false;
   }

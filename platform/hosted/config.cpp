@@ -302,7 +302,7 @@ MachineConfig LoadMachineConfig(const fs::path& dir) {
   Json root;
   try {
     root = Json::parse(in);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // also a number beyond double's range
     throw ConfigError(file.string() + ": " + error.what());
   }
   MachineConfig config;

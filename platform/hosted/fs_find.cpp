@@ -102,6 +102,7 @@ Located FileSystem::State::Parent(const Located& at) {
 }
 
 std::string FileSystem::State::AliasOf(const Located& at) const {
+  if (at.path.names.empty()) return "";  // a drive's root has no name to shorten
   const std::string& name = at.path.names.back();
   if (!config.shortNames || IsValid83(name)) return "";
   std::vector<HostEntry> entries = ListFolder(at.host.parent_path(), at.drive->root);

@@ -108,8 +108,9 @@ ParsedPath ParseWinPath(std::string_view text, const WinPath& cwd, bool wildcard
   }
   for (std::size_t i = 0; i < kept.size(); ++i) {
     bool pattern = wildcards && i + 1 == kept.size() && HasWildcards(kept[i]);
-    if (!ValidName(kept[i], pattern)) return {{}, ERROR_INVALID_NAME};
+    // Trailing dots and blanks go before the length is judged, as Windows drops them first.
     std::string_view name = pattern ? kept[i] : StripTrailing(kept[i]);
+    if (!ValidName(name, pattern)) return {{}, ERROR_INVALID_NAME};
     if (!name.empty()) out.path.names.emplace_back(name);
   }
   return out;

@@ -25,6 +25,9 @@ const std::string kStream = std::string(
                                 "ABC") +
                             "\xF0\xF3" + std::string("\x00\x01", 2);
 const std::string kExpanded = "ABCABCABC    ";
+// A stream that ends before its header's length has its last block held back, so the
+// truncated target stays empty.
+const std::string kWrittenBeforeDamage;
 
 std::vector<const hosted::Event*> Boxes(const hosted::Transcript& transcript) {
   std::vector<const hosted::Event*> boxes;
@@ -40,7 +43,7 @@ struct ExpandCase {
   const char* targetPath;
   bool result;
   std::string message;                     // empty: no box
-  std::optional<std::string> targetAfter;  // nothing: not looked at
+  std::optional<std::string> targetAfter;  // nothing: no target
 };
 
 TEST(ExpandCopy, ExpandsCopiesAndReportsEachFailureOnce) {
@@ -56,8 +59,11 @@ TEST(ExpandCopy, ExpandsCopiesAndReportsEachFailureOnce) {
        "Error opening destination file \"C:\\nodir\\out\"", std::nullopt},
       {"target on a read-only drive", "data", std::nullopt, "D:\\out", false,
        "Error opening destination file \"D:\\out\"", std::nullopt},
+      // A failed copy leaves the target as far as it was written: never the old content.
       {"damaged compressed source", Compressed(kStream, 100), std::nullopt, "C:\\out", false,
-       "Error copying file \"C:\\in\" to \"C:\\out\"", std::nullopt},
+       "Error copying file \"C:\\in\" to \"C:\\out\"", kWrittenBeforeDamage},
+      {"damaged over an existing target", Compressed(kStream, 100), "old", "C:\\out", false,
+       "Error copying file \"C:\\in\" to \"C:\\out\"", kWrittenBeforeDamage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -75,6 +81,8 @@ TEST(ExpandCopy, ExpandsCopiesAndReportsEachFailureOnce) {
     }
     if (c.targetAfter) {
       EXPECT_EQ(machine.Read("c/out"), *c.targetAfter);
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(machine.dir / "c/out"));
     }
   }
 }

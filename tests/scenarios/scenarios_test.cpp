@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <set>
 
 namespace {
@@ -50,7 +51,10 @@ std::string Show(const std::vector<Json>& events) {
 }
 
 std::vector<Json> RunScenario(const std::string& name, const std::string& extraOptions = "") {
-  fs::path actualFile = fs::temp_directory_path() / ("scenario-" + name + ".jsonl");
+  // A file of this run's own: the tests of one scenario may run side by side.
+  fs::path actualFile =
+      fs::temp_directory_path() /
+      ("scenario-" + name + "-" + std::to_string(std::random_device()()) + ".jsonl");
   std::string command = "'" + std::string(ORVLAUNCH_PATH) + "' --machine '" +
                         (kSuite / name).string() + "' --json '" + actualFile.string() + "' " +
                         extraOptions + " >/dev/null 2>&1";
