@@ -41,3 +41,38 @@ target_link_options(OrvLaunch PRIVATE
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_link_options(OrvLaunch PRIVATE -Wl,--high-entropy-va)
 endif()
+
+# The Wine test programs (tools/wine-scenarios): the box watcher that runs the launcher and
+# answers its boxes, and the stub that stands in for the programs the launcher starts. They
+# are built beside OrvLaunch.exe and are never part of the shipped program.
+add_executable(box_watcher tests/wine/box_watcher.cpp)
+add_executable(stub_program WIN32 tests/wine/stub_program.cpp)
+foreach(target box_watcher stub_program)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endforeach()
+
+# The platform conformance tests on the real calls (tools/wine-conformance): the test files
+# that run against the simulated machine, linked with the Win32 platform and the Win32 side
+# of their fixture. GoogleTest is built from Debian's source package for this test only.
+# GoogleTest's project enables C too: the C compiler of the same MinGW-w64 tree.
+string(REGEX REPLACE "g\\+\\+$" "gcc" CMAKE_C_COMPILER "${CMAKE_CXX_COMPILER}")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest googletest EXCLUDE_FROM_ALL)
+# GoogleTest's own code is not held to the project's warning options.
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+target_compile_definitions(gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
+target_compile_options(gtest PUBLIC -include ${CMAKE_SOURCE_DIR}/tests/wine/gtest_notification.h)
+target_sources(gtest PRIVATE tests/wine/gtest_notification.cpp)
+target_include_directories(gtest PRIVATE ${CMAKE_SOURCE_DIR})
+
+file(GLOB ORV_CONFORMANCE_SOURCES CONFIGURE_DEPENDS tests/platform/conformance_*.cpp)
+list(FILTER ORV_CONFORMANCE_SOURCES EXCLUDE REGEX "conformance_hosted\\.cpp$")
+add_executable(conformance_win32 ${ORV_CONFORMANCE_SOURCES})
+target_link_libraries(conformance_win32 PRIVATE orv_win32 gtest_main)
+target_link_options(conformance_win32 PRIVATE -static -static-libgcc -static-libstdc++)
+# The registry tests' fixture class on Windows (tests/wine/registry_fixture.h).
+set_property(SOURCE tests/platform/conformance_registry.cpp APPEND PROPERTY COMPILE_OPTIONS
+  -include ${CMAKE_SOURCE_DIR}/tests/wine/registry_fixture.h)

@@ -1,0 +1,19 @@
+// The registry conformance tests' fixture on Windows: the keys of kRegistryData made with the
+// real registry calls before each test, HKEY_CURRENT_USER\Software\OrvConformance removed
+// after it (tests/platform/conformance_win32.cpp).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+namespace conformance {
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  platform::Platform& P();
+};
+
+}  // namespace conformance
