@@ -8,6 +8,7 @@ target_compile_definitions(orv_testing PUBLIC ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_
 
 foreach(area platform strutil winsys launcher)
   file(GLOB sources CONFIGURE_DEPENDS tests/${area}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "_win32\\.cpp$")
   if(sources)
     add_executable(test_${area} ${sources})
     target_link_libraries(test_${area} PRIVATE orv_testing GTest::gtest_main)

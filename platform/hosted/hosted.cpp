@@ -64,12 +64,16 @@ DWORD HostedPlatform::GetLastError() { return ThreadLastError(); }
 void HostedPlatform::SetLastError(DWORD code) { ThreadLastError() = code; }
 
 DWORD HostedPlatform::FormatMessageA(DWORD flags, const void*, DWORD messageId, DWORD, char* buffer,
-                                     DWORD size, void*) {
+                                     DWORD size, void* args) {
   constexpr DWORD kMessageNotFound = 317;
   if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer)
     return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
   const char* text = SystemMessageText(messageId);
   if (!text) return Fail(kMessageNotFound, DWORD{0});
+  // A text with an insert needs arguments, unless inserts are to be left alone.
+  bool insert = std::strchr(text, '%') != nullptr;
+  if (insert && !(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && !args)
+    return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
   // The table's texts end in a line break; under the width mask it comes out as a blank.
   std::string message = text;
   message += (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) ? " " : "\r\n";
@@ -259,7 +263,14 @@ UINT HostedPlatform::WinExec(const char* cmdLine, UINT show) {
   std::string line = cmdLine ? cmdLine : "";
   UINT result = config_.execResult ? *config_.execResult : files_.ProbeProgram(line, config_.self);
   transcript_.Exec(line, show, files_.CurrentDirectory(), result);
-  if (result < 32) ThreadLastError() = result == 0 ? ERROR_NOT_ENOUGH_MEMORY : result;
+  // The last error is the one the process start failed with; a file that is no program
+  // fails with ERROR_BAD_EXE_FORMAT, whose text needs an insert.
+  constexpr DWORD kBadExeFormat = 193;
+  if (result < 32) {
+    ThreadLastError() = result == 0    ? ERROR_NOT_ENOUGH_MEMORY
+                        : result == 11 ? kBadExeFormat
+                                       : result;
+  }
   return result;
 }
 

@@ -53,6 +53,7 @@ constexpr std::pair<platform::DWORD, const char*> kTexts[] = {
     {145, "The directory is not empty."},
     {161, "The specified path is invalid."},
     {183, "Cannot create a file when that file already exists."},
+    {193, "%1 is not a valid Win32 application."},
     {203, "The system could not find the environment option that was entered."},
     {234, "More data is available."},
     {259, "No more data is available."},
