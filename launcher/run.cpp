@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -36,8 +35,8 @@ std::string ModuleName(const std::string& path) {
 
 void ShowEscapedError(const std::string& typeName, const std::string& message,
                       std::uint32_t address) {
-  char where[9];
-  std::snprintf(where, sizeof(where), "%08X", static_cast<unsigned>(address));
+  std::string where(8, '0');
+  for (int i = 7; i >= 0; --i, address >>= 4) where[i] = "0123456789ABCDEF"[address & 0xF];
   std::string text = "Exception " + typeName + " in module " + ModuleName(OwnPath()) + " at " +
                      where + ".\n" + message;
   if (!message.empty() && message.back() != '.') text += '.';
