@@ -73,6 +73,3 @@ list(FILTER ORV_CONFORMANCE_SOURCES EXCLUDE REGEX "conformance_hosted\\.cpp$")
 add_executable(conformance_win32 ${ORV_CONFORMANCE_SOURCES})
 target_link_libraries(conformance_win32 PRIVATE orv_win32 gtest_main)
 target_link_options(conformance_win32 PRIVATE -static -static-libgcc -static-libstdc++)
-# The registry tests' fixture class on Windows (tests/wine/registry_fixture.h).
-set_property(SOURCE tests/platform/conformance_registry.cpp APPEND PROPERTY COMPILE_OPTIONS
-  -include ${CMAKE_SOURCE_DIR}/tests/wine/registry_fixture.h)

@@ -71,4 +71,6 @@ class RegistryTest : public ::testing::Test {
 };
 
 }  // namespace conformance
+#else
+#include "tests/wine/registry_fixture.h"
 #endif

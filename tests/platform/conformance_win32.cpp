@@ -1,7 +1,5 @@
 // The conformance fixtures on Windows: the real calls through the Win32 platform, a scratch
 // folder under the user's temporary folder, and the test keys made with the registry calls.
-// The host build's glob of tests/platform takes this file too; there it holds nothing.
-#ifdef _WIN32
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -163,5 +161,3 @@ void RegistryTest::TearDown() { ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
 platform::Platform& RegistryTest::P() { return Windows(); }
 
 }  // namespace conformance
-
-#endif  // _WIN32
