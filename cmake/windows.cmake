@@ -55,8 +55,6 @@ endforeach()
 # The platform conformance tests on the real calls (tools/wine-conformance): the test files
 # that run against the simulated machine, linked with the Win32 platform and the Win32 side
 # of their fixture. GoogleTest is built from Debian's source package for this test only.
-# GoogleTest's project enables C too: the C compiler of the same MinGW-w64 tree.
-string(REGEX REPLACE "g\\+\\+$" "gcc" CMAKE_C_COMPILER "${CMAKE_CXX_COMPILER}")
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest googletest EXCLUDE_FROM_ALL)
