@@ -9,7 +9,7 @@
 # they test directly.
 
 function(orv_add_fuzz_targets)
-  set_target_properties(orv_logic orvlaunch PROPERTIES EXCLUDE_FROM_ALL ON)
+  set_target_properties(orv_logic orvlaunch orvbench PROPERTIES EXCLUDE_FROM_ALL ON)
   add_library(orv_fuzz_support STATIC fuzz/support/scratch.cpp)
   target_link_libraries(orv_fuzz_support PUBLIC orv_hosted)
   foreach(name szdd reg_text machine_json split_command_line nth_word hosted_paths)
