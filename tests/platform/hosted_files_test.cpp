@@ -349,14 +349,4 @@ TEST_F(HostedFiles, HostilePathsGetAnErrorAndStayOnTheDrive) {
   EXPECT_EQ(Open(nullptr, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
 }
 
-TEST_F(HostedFiles, SearchOfAHugeFolderIsOneSnapshot) {
-  constexpr int kCount = 30'000;
-  m.MakeDir("c/big");
-  for (int i = 0; i < kCount; ++i)
-    std::ofstream(m.dir / "c/big" / ("file" + std::to_string(i) + ".dat"));
-  Start();
-  EXPECT_EQ(Names("C:\\big\\*.dat").size(), std::size_t{kCount});
-  EXPECT_TRUE(Exists("C:\\BIG\\FILE29999.DAT"));
-}
-
 }  // namespace
