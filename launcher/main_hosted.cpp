@@ -100,6 +100,12 @@ void CopyTree(const fs::path& from, const fs::path& to) {
   }
 }
 
+bool HasTimesOn(const hosted::MachineConfig& config, char letter) {
+  for (const auto& [path, seconds] : config.times)
+    if (std::toupper(static_cast<unsigned char>(path[0])) == letter) return true;
+  return false;
+}
+
 class PrivateCopy {
  public:
   ~PrivateCopy() {
@@ -111,9 +117,14 @@ class PrivateCopy {
     std::random_device random;
     dir_ = fs::temp_directory_path() / ("orvlaunch-" + std::to_string(random()));
     std::map<char, fs::path> roots;
-    // Read-only drives are copied too: the file times set before the run go on the copy.
     for (const auto& drive : config.drives) {
       if (!drive.folder) continue;
+      // The machine never writes to a read-only drive, so one is used where it lies unless
+      // file times are to be set on it before the run.
+      if (drive.readOnly && !HasTimesOn(config, drive.letter)) {
+        roots[drive.letter] = *drive.folder;
+        continue;
+      }
       roots[drive.letter] = dir_ / std::string(1, drive.letter);
       CopyTree(*drive.folder, roots[drive.letter]);
     }
