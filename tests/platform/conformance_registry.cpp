@@ -30,31 +30,22 @@ class Key {
   Platform& p_;
 };
 
-// The launcher's way of deleting a tree: subkeys first, each named relative to its parent.
-LONG DeleteTree(Platform& p, HKEY parent, const std::string& name) {
-  HKEY key;
-  if (p.RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-    DWORD count = 0, longest = 0;
-    p.RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
-                       nullptr, nullptr, nullptr);
-    std::vector<std::string> names;
-    for (DWORD i = 0; i < count; ++i) {
-      std::string child(longest + 1, '\0');
-      DWORD size = longest + 1;
-      if (p.RegEnumKeyExA(key, i, child.data(), &size, nullptr, nullptr, nullptr, nullptr) ==
-          ERROR_SUCCESS)
-        names.push_back(child.substr(0, size));
-    }
-    for (const std::string& child : names) DeleteTree(p, key, child);
-    p.RegCloseKey(key);
+// The launcher's way of deleting a tree: while the key has subkeys, the first one's tree,
+// each named relative to its parent; then the key.
+LONG DeleteTree(Platform& p, HKEY parent, const char* name) {
+  Key key(p, parent, name, KEY_ALL_ACCESS);
+  DWORD count = 0, longest = 0;
+  while (key.error == ERROR_SUCCESS &&
+         p.RegQueryInfoKeyA(key.key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         count > 0) {
+    std::string child(longest + 1, '\0');
+    DWORD size = longest + 1;
+    LONG error =
+        p.RegEnumKeyExA(key.key, 0, child.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (error || (error = DeleteTree(p, key.key, child.c_str()))) return error;
   }
-  return p.RegDeleteKeyA(parent, name.c_str());
-}
-
-std::string Bytes(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += char(b);
-  return s;
+  return p.RegDeleteKeyA(parent, name);
 }
 
 struct ValueCase {
@@ -72,13 +63,13 @@ TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
       {"EmptyText", REG_SZ, ""},
       {"Expand", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9)},
       {"Multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6)},
-      {"Number", REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12})},
-      {"Binary", REG_BINARY, Bytes({1, 2, 3, 0xFF})},
+      {"Number", REG_DWORD, "\x78\x56\x34\x12"},
+      {"Binary", REG_BINARY, "\x01\x02\x03\xFF"},
       {"NoData", REG_BINARY, ""},
-      {"Big", REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 0x2A})},
-      {"Quad", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
-      {"None", REG_NONE, Bytes({0xAA})},
-      {"Unknown", 0x100, Bytes({0xDE, 0xAD})},
+      {"Big", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x2A", 4)},
+      {"Quad", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"},
+      {"None", REG_NONE, "\xAA"},
+      {"Unknown", 0x100, "\xDE\xAD"},
       {"Latin", REG_SZ, std::string("caf\xE9\0", 5)},
       {"Quote \"q\"", REG_SZ, std::string("back\\slash\0", 11)},
   };

@@ -1,5 +1,5 @@
-// The simulated file system against hostile names and links: every call answers, none
-// writes outside a drive's folder, and names Windows cannot hold never reach the host.
+// The simulated file system against hostile paths, names and links: every call answers, none
+// reaches outside a drive's folder, and names Windows cannot hold never reach the host.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,42 +32,55 @@ class Hostile : public ::testing::Test {
     fs::create_directories(sentinel);
     std::ofstream(sentinel / "keep.txt") << "keep";
   }
-  ~Hostile() override { fs::remove_all(sentinel); }
-
-  HostedPlatform& P() { return m.Platform(); }
-  bool Create(const std::string& name) {
-    HANDLE h = P().CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    P().WriteFile(h, "w", 1, &written, nullptr);
-    P().CloseHandle(h);
-    return true;
-  }
-  std::vector<std::string> Names(const char* pattern) {
-    return testing_support::FindNames(P(), pattern);
-  }
-  void ExpectSentinelUntouched() {
+  void TearDown() override {
     EXPECT_EQ(HostTree(sentinel), std::set<std::string>{"keep.txt"});
     std::ifstream in(sentinel / "keep.txt");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+  }
+  ~Hostile() override { fs::remove_all(sentinel); }
+
+  HostedPlatform& P() { return m.Platform(); }
+  bool Create(const char* name) {
+    HANDLE h = P().CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    return h != INVALID_HANDLE_VALUE && P().CloseHandle(h);
+  }
+  std::vector<std::string> Names(const char* pattern) {
+    return testing_support::FindNames(P(), pattern);
   }
 
   testing_support::TempMachine m;
   fs::path sentinel;
 };
 
-TEST_F(Hostile, WindowsNamesThatNeverReachTheHostAsGiven) {
+TEST_F(Hostile, PathsCreateOnlyWhatWindowsWouldOnTheDrive) {
   m.MakeDir("c/sub");
+  m.Write("c/inside.txt", "i");
   m.Start();
-  const std::string n255(255, 'n');
+  const std::string n255(255, 'n'), up = [] {
+    std::string up;
+    for (int i = 0; i < 64; ++i) up += "..\\";
+    return up;
+  }();
+  const std::string outside =
+      m.dir.parent_path().filename().string() + "\\" + sentinel.filename().string() + "\\keep.txt";
   struct {
     std::string path;
     std::string hostFile;  // what the create leaves below drive C:'s folder; empty: nothing
     DWORD error;           // 0: the create succeeds
   } cases[] = {
-      {"C:\\sub\\bell\x07.txt", "", ERROR_INVALID_NAME},
+      {"C:\\..\\..\\..\\escape.txt", "escape.txt", 0},
+      {"C:..\\..\\up.txt", "up.txt", 0},
+      {"sub/../../../../sub2.txt", "sub2.txt", 0},
+      {"C:\\" + up + outside, "", ERROR_PATH_NOT_FOUND},
+      {up + "..\\" + outside, "", ERROR_PATH_NOT_FOUND},
+      {"C:\\" + std::string(20000, '\\') + "deep.txt", "deep.txt", 0},
+      {"\\\\?\\C:\\x.txt", "", ERROR_BAD_NETPATH},
+      {"//server/share/x", "", ERROR_BAD_NETPATH},
+      {"Q:\\x.txt", "", ERROR_PATH_NOT_FOUND},
+      {"", "", ERROR_PATH_NOT_FOUND},
+      {"::", "", ERROR_INVALID_NAME},
       {"C:\\sub\\line\nbreak", "", ERROR_INVALID_NAME},
-      {"C:\\sub\\esc\x1b", "", ERROR_INVALID_NAME},
+      {"C:\\sub\\unit\x1f", "", ERROR_INVALID_NAME},
       {"C:\\sub\\del\x7f", "sub/del\x7f", 0},  // DEL is an ordinary character to Windows
       // Names up to 255 characters, counted after the trailing dots and blanks are dropped,
       // within MAX_PATH: at the root.
@@ -81,7 +94,6 @@ TEST_F(Hostile, WindowsNamesThatNeverReachTheHostAsGiven) {
       {"C:\\sub\\Aux .log", "", 0},
       {"C:\\sub\\COM10", "sub/COM10", 0},  // only COM1 to COM9 are devices
       {"C:\\sub\\trail...", "sub/trail", 0},
-      {"C:\\sub\\blank   ", "sub/blank", 0},
       {"C:\\sub\\mixed. .", "sub/mixed", 0},
       {"C:\\sub\\...", "", ERROR_ACCESS_DENIED},  // the folder itself
   };
@@ -89,7 +101,7 @@ TEST_F(Hostile, WindowsNamesThatNeverReachTheHostAsGiven) {
     SCOPED_TRACE(c.path.substr(0, 60));
     std::set<std::string> before = HostTree(m.dir);
     P().SetLastError(0);
-    EXPECT_EQ(Create(c.path), c.error == 0);
+    EXPECT_EQ(Create(c.path.c_str()), c.error == 0);
     if (c.error != 0) {
       EXPECT_EQ(P().GetLastError(), c.error);
     }
@@ -99,19 +111,25 @@ TEST_F(Hostile, WindowsNamesThatNeverReachTheHostAsGiven) {
     EXPECT_EQ(added, c.hostFile.empty() ? std::set<std::string>{}
                                         : std::set<std::string>{"c/" + c.hostFile});
   }
-  ExpectSentinelUntouched();
+  EXPECT_FALSE(Create(nullptr));
+  EXPECT_TRUE(P().SetCurrentDirectoryA(("C:\\" + up).c_str()));
+  EXPECT_EQ(P().Files().CurrentDirectory(), "C:\\");
+  EXPECT_NE(P().GetFileAttributesA((up + "inside.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Hostile, HostNamesWindowsCannotHoldAreInvisible) {
   const std::string n255(255, 'L');
-  for (const std::string& name :
-       {std::string("ctl\x01name"), std::string("tab\tname"), std::string("nl\nname"),
-        std::string("dot."), std::string("blank "), std::string("star*"), n255})
-    m.Write("c/" + name, "x");
+  const std::string names[] = {"ctl\x01name",     "nl\nname",    "dot.",
+                               "blank ",          "star*",       "q?",
+                               "colon:name",      "back\\slash", "bad\xFF.txt",
+                               "\xE4\xB8\xAD.txt" /* no code page 1252 character */};
+  for (const std::string& name : names) m.Write("c/" + name, "x");
+  m.Write("c/" + n255, "x");
+  m.Write("c/caf\xC3\xA9.txt", "x");
   m.Start();
-  // The 255-character name is one Windows can hold (at the root, within MAX_PATH); the
-  // others cannot be named.
-  EXPECT_EQ(Names("C:\\*"), std::vector<std::string>{n255});
+  // The 255-character name is one Windows can hold (at the root, within MAX_PATH).
+  EXPECT_EQ(Names("C:\\*"), (std::vector<std::string>{"caf\xE9.txt", n255}));
+  EXPECT_NE(P().GetFileAttributesA("C:\\CAF\xC9.TXT"), INVALID_FILE_ATTRIBUTES);
   for (const char* path : {"C:\\ctl\x01name", "C:\\dot", "C:\\blank"}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(P().DeleteFileA(path));
@@ -119,14 +137,8 @@ TEST_F(Hostile, HostNamesWindowsCannotHoldAreInvisible) {
   }
   char shortPath[MAX_PATH];
   EXPECT_GT(P().GetShortPathNameA(("C:\\" + n255).c_str(), shortPath, MAX_PATH), 0u);
-  EXPECT_EQ(HostTree(m.dir / "c").size(), 7u) << "nothing was deleted";
+  EXPECT_EQ(HostTree(m.dir / "c").size(), std::size(names) + 2) << "nothing was deleted";
 }
-
-// Each call that changes or reveals something, tried through links that leave the drive.
-struct LinkCall {
-  const char* name;
-  std::function<bool(HostedPlatform&, const std::string&)> call;  // true: it succeeded
-};
 
 TEST_F(Hostile, LinksOutOfTheDriveRefuseEveryCall) {
   fs::create_directory_symlink(sentinel, m.dir / "c/abs");
@@ -136,87 +148,67 @@ TEST_F(Hostile, LinksOutOfTheDriveRefuseEveryCall) {
   fs::create_symlink("ping", m.dir / "c/pong");
   fs::create_symlink("pong", m.dir / "c/ping");
   fs::create_symlink("nowhere", m.dir / "c/dangling");
+  m.Write("c/real/inner.txt", "i");
+  fs::create_directory_symlink(m.dir / "c/real", m.dir / "c/in");
   m.Start();
-  const LinkCall calls[] = {
-      {"CreateFileA truncate",
-       [](HostedPlatform& p, const std::string& path) {
-         HANDLE h =
-             p.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
-         return h != INVALID_HANDLE_VALUE && p.CloseHandle(h);
-       }},
-      {"CreateFileA create",
-       [](HostedPlatform& p, const std::string& path) {
-         HANDLE h = p.CreateFileA((path + "\\new.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
-         return h != INVALID_HANDLE_VALUE && p.CloseHandle(h);
+  // Each call that changes or reveals something, on the link and on a name below it; true
+  // when either succeeds.
+  using Call = std::function<bool(const char*, const char*)>;
+  char buffer[MAX_PATH];
+  WIN32_FIND_DATAA data;
+  const std::pair<const char*, Call> calls[] = {
+      {"CreateFileA",
+       [&](const char* link, const char* below) {
+         HANDLE h = P().CreateFileA(link, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+         return (h != INVALID_HANDLE_VALUE && P().CloseHandle(h)) || Create(below);
        }},
       {"DeleteFileA",
-       [](HostedPlatform& p, const std::string& path) {
-         return p.DeleteFileA(path.c_str()) && p.DeleteFileA((path + "\\keep.txt").c_str());
+       [&](const char* link, const char* below) {
+         return P().DeleteFileA(link) || P().DeleteFileA(below);
        }},
       {"SetFileAttributesA",
-       [](HostedPlatform& p, const std::string& path) {
-         return p.SetFileAttributesA((path + "\\keep.txt").c_str(), FILE_ATTRIBUTE_READONLY) ||
-                p.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+       [&](const char* link, const char* below) {
+         return P().SetFileAttributesA(link, FILE_ATTRIBUTE_READONLY) ||
+                P().SetFileAttributesA(below, FILE_ATTRIBUTE_READONLY);
        }},
       {"MoveFileA",
-       [](HostedPlatform& p, const std::string& path) {
-         return p.MoveFileA((path + "\\keep.txt").c_str(), "C:\\stolen.txt") ||
-                p.MoveFileA("C:\\", (path + "\\in").c_str());
+       [&](const char* link, const char* below) {
+         return P().MoveFileA(below, "C:\\stolen.txt") || P().MoveFileA("C:\\in", below) ||
+                P().MoveFileA(link, "C:\\moved");
        }},
       {"CreateDirectoryA",
-       [](HostedPlatform& p, const std::string& path) {
-         return p.CreateDirectoryA((path + "\\made").c_str(), nullptr) != FALSE;
-       }},
+       [&](const char*, const char* below) { return P().CreateDirectoryA(below, nullptr); }},
       {"RemoveDirectoryA",
-       [](HostedPlatform& p, const std::string& path) {
-         return p.RemoveDirectoryA(path.c_str()) != FALSE;
-       }},
+       [&](const char* link, const char*) { return P().RemoveDirectoryA(link); }},
       {"SetCurrentDirectoryA",
-       [](HostedPlatform& p, const std::string& path) {
-         return p.SetCurrentDirectoryA(path.c_str()) != FALSE;
-       }},
+       [&](const char* link, const char*) { return P().SetCurrentDirectoryA(link); }},
       {"GetShortPathNameA",
-       [](HostedPlatform& p, const std::string& path) {
-         char buffer[MAX_PATH];
-         return p.GetShortPathNameA((path + "\\keep.txt").c_str(), buffer, MAX_PATH) != 0;
+       [&](const char* link, const char* below) {
+         return P().GetShortPathNameA(link, buffer, MAX_PATH) ||
+                P().GetShortPathNameA(below, buffer, MAX_PATH);
        }},
       {"FindFirstFileA",
-       [](HostedPlatform& p, const std::string& path) {
-         WIN32_FIND_DATAA data;
-         HANDLE h = p.FindFirstFileA((path + "\\*").c_str(), &data);
-         return h != INVALID_HANDLE_VALUE && p.FindClose(h);
+       [&](const char* link, const char* below) {
+         HANDLE h = P().FindFirstFileA(link, &data);
+         if (h == INVALID_HANDLE_VALUE) h = P().FindFirstFileA(below, &data);
+         return h != INVALID_HANDLE_VALUE && P().FindClose(h);
        }},
   };
   std::set<std::string> before = HostTree(m.dir);
   for (const char* link :
        {"C:\\abs", "C:\\rel", "C:\\file", "C:\\loop", "C:\\ping", "C:\\dangling"})
-    for (const LinkCall& c : calls) {
-      SCOPED_TRACE(std::string(c.name) + " " + link);
-      EXPECT_FALSE(c.call(P(), link));
-    }
+    for (const char* below : {"keep.txt", "*", "new"})
+      for (const auto& [name, call] : calls) {
+        SCOPED_TRACE(std::string(name) + " " + link + "\\" + below);
+        EXPECT_FALSE(call(link, (std::string(link) + "\\" + below).c_str()));
+      }
   EXPECT_EQ(HostTree(m.dir), before);
-  EXPECT_EQ(Names("C:\\*"), std::vector<std::string>{}) << "no link is visible";
-  ExpectSentinelUntouched();
-}
-
-TEST_F(Hostile, DotDotChainsStopAtTheRootOfEveryCall) {
-  m.Write("c/inside.txt", "i");
-  m.Start();
-  std::string up;
-  for (int i = 0; i < 64; ++i) up += "..\\";
-  const std::string name = m.dir.parent_path().filename().string();
-  for (const std::string& path : {"C:\\" + up + sentinel.filename().string() + "\\keep.txt",
-                                  up + "..\\" + name + "\\" + sentinel.filename().string(),
-                                  "C:" + up + "keep.txt", "C:/" + up + "/../keep.txt"}) {
-    SCOPED_TRACE(path.substr(0, 80));
-    EXPECT_FALSE(P().DeleteFileA(path.c_str()));
-    EXPECT_FALSE(P().SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  }
-  EXPECT_TRUE(P().SetCurrentDirectoryA(("C:\\" + up).c_str()));
-  EXPECT_EQ(P().Files().CurrentDirectory(), "C:\\");
-  EXPECT_NE(P().GetFileAttributesA((up + "inside.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-  ExpectSentinelUntouched();
+  P().SetLastError(0);
+  EXPECT_FALSE(Create("C:\\abs\\x.txt"));
+  EXPECT_EQ(P().GetLastError(), ERROR_PATH_NOT_FOUND);
+  // A link that stays on the drive is an ordinary folder.
+  EXPECT_EQ(Names("C:\\*"), (std::vector<std::string>{"in", "real"}));
+  EXPECT_NE(P().GetFileAttributesA("C:\\in\\inner.txt"), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
