@@ -1,6 +1,6 @@
-// The registry conformance tests' fixture on Windows: the keys of kRegistryData made with the
-// real registry calls before each test, HKEY_CURRENT_USER\Software\OrvConformance removed
-// after it (tests/platform/conformance_win32.cpp).
+// The registry conformance tests' fixture on Windows: the keys of kRegistryData imported with
+// reg.exe before each test, HKEY_CURRENT_USER\Software\OrvConformance removed after it
+// (tests/platform/conformance_win32.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
