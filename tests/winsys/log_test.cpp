@@ -54,15 +54,28 @@ TEST_F(WinsysTest, AFailingBoxIsReportedOnceAndNeverLoops) {
   }
 }
 
-TEST_F(WinsysTest, OnlyStartResultsBelow32AreReported) {
-  for (unsigned result : {31u, 32u}) {
-    SCOPED_TRACE(result);
-    machine.transcript = {};
-    machine.config.execResult = result;
-    Start();
-    EXPECT_EQ(winsys::RunProgram("C:\\X.EXE", 1), result);
-    EXPECT_EQ(Captions(), result < 32 ? Lines{"Windows Error: WinExec"} : Lines{});
+// Answers with a result and an error left behind, so only the result decides the report.
+class StartLeavingAnError : public faults::FaultPlatform {
+ public:
+  StartLeavingAnError(platform::Platform& inner, platform::UINT result)
+      : FaultPlatform(inner, {}), result_(result) {}
+  platform::UINT WinExec(const char*, platform::UINT) override {
+    SetLastError(platform::ERROR_ACCESS_DENIED);
+    return result_;
   }
+
+ private:
+  platform::UINT result_;
+};
+
+TEST_F(WinsysTest, OnlyStartResultsBelow32AreReported) {
+  Start();
+  for (platform::UINT result : {31u, 32u}) {
+    StartLeavingAnError starting(machine.Platform(), result);
+    platform::ScopedPlatform installed(starting);
+    EXPECT_EQ(winsys::RunProgram("C:\\X.EXE", 1), result);
+  }
+  EXPECT_EQ(Captions(), Lines{"Windows Error: WinExec"});
 }
 
 TEST_F(WinsysTest, ARecordIsCutAt255Bytes) {
