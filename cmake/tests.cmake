@@ -22,7 +22,7 @@ find_library(MSPACK mspack REQUIRED)
 target_link_libraries(test_platform PRIVATE ${MSPACK})
 
 # Whole runs of orvlaunch on the scenario suite.
-add_executable(test_scenarios tests/scenarios/scenarios_test.cpp tests/scenarios/orvlaunch_test.cpp)
+add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
 target_link_libraries(test_scenarios PRIVATE orv_hosted GTest::gtest_main nlohmann_json::nlohmann_json)
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios")

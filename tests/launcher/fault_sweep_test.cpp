@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <random>
 #include <set>
@@ -13,18 +12,14 @@
 #include "launcher/launcher.h"
 #include "platform/faults/faults.h"
 #include "platform/hosted/hosted.h"
-#include "winsys/log.h"
+#include "tests/support/machine_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::Slurp;
 
 const fs::path kSuite = fs::path(ORV_SOURCE_DIR_FOR_TESTS) / "scenarios" / "suite";
-
-std::string Slurp(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Outcome {
   int code = 0;

@@ -37,18 +37,14 @@ std::map<std::string, std::string> Snapshot(const fs::path& dir) {
   return files;
 }
 
-std::string Content(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The files below dir that differ from a snapshot, with their content ("" when gone).
 std::map<std::string, std::string> Changed(const fs::path& dir,
                                            const std::map<std::string, std::string>& before) {
   std::map<std::string, std::string> changed, after = Snapshot(dir);
   for (const auto& [name, stamp] : after) {
     auto old = before.find(name);
-    if (old == before.end() || old->second != stamp) changed[name] = Content(dir / name);
+    if (old == before.end() || old->second != stamp)
+      changed[name] = testing_support::Slurp(dir / name);
   }
   for (const auto& [name, stamp] : before)
     if (!after.count(name)) changed[name] = "";
@@ -99,74 +95,58 @@ class HostileRun {
   fs::path sentinel_;
 };
 
-struct UninstallCase {
-  const char* name;
-  std::string uninstallString;
-  std::vector<std::string> hostFiles;          // made on the machine before the run
-  std::map<std::string, std::string> changed;  // host files the run changes
-  std::vector<std::string> cmdlines;           // programs started
-};
-
-class HostileUninstallString : public ::testing::TestWithParam<UninstallCase> {};
-
-TEST_P(HostileUninstallString, StaysOnItsDrive) {
-  const UninstallCase& c = GetParam();
-  HostileRun run;
-  run.Registry(UninstallEntry(c.uninstallString));
-  run.machine.Write("cd/MODA.801", "m");
-  for (const std::string& file : c.hostFiles) run.machine.Write(file, kProgram);
-  EXPECT_EQ(run.Run(), c.changed);
-  std::vector<std::string> cmdlines;
-  for (const auto& exec : run.machine.Events("exec"))
-    cmdlines.push_back(exec.Find("cmdline")->text);
-  EXPECT_EQ(cmdlines, c.cmdlines);
-}
-
 const std::string kList = "D:\\MODA.801\r\nSetup 2.0\r\n";
 const std::string kLong(100'000, 'a');
 
-INSTANTIATE_TEST_SUITE_P(
-    Entries, HostileUninstallString,
-    ::testing::Values(
-        // ".." above a root stays at the root: C:\etc is the install folder, and the
-        // module folder C:\x does not exist, so the list goes to the install folder.
-        UninstallCase{"DotDotChain",
-                      "C:\\..\\..\\..\\..\\etc\\OrvDel.Exe a b C:\\..\\..\\x",
-                      {"c/etc/Orv.Exe"},
-                      {{"c/etc/AutoLoad.Lst", kList}},
-                      {"C:\\..\\..\\..\\..\\etc\\Orv.Exe"}},
-        // The same without the program on the drive: the one outside must not count.
-        UninstallCase{"DotDotChainToNothing",
-                      "C:\\..\\..\\..\\..\\etc\\OrvDel.Exe a b C:\\..\\..\\x",
-                      {},
-                      {},
-                      {}},
-        UninstallCase{"ModuleFolderUpAndBack",
-                      "C:\\ORV\\OrvDel.Exe a b C:\\..\\..\\ORV\\..\\DATA\\",
-                      {"c/ORV/Orv.Exe", "c/DATA/keep"},
-                      {{"c/DATA/AutoLoad.Lst", kList}},
-                      {"C:\\ORV\\Orv.Exe"}},
-        UninstallCase{"HundredThousandCharacterFolder",
-                      "C:\\" + kLong + "\\OrvDel.Exe a b C:\\D",
-                      {},
-                      {},
-                      {}},
-        UninstallCase{"HundredThousandCharacterModuleFolder",
-                      "C:\\ORV\\OrvDel.Exe a b C:\\" + kLong,
-                      {"c/ORV/Orv.Exe"},
-                      {{"c/ORV/AutoLoad.Lst", kList}},
-                      {"C:\\ORV\\Orv.Exe"}},
-        UninstallCase{"HundredThousandBlanksBeforeTheWords",
-                      "C:\\ORV\\OrvDel.Exe" + std::string(100'000, ' ') + "a b C:\\ORV\\",
-                      {"c/ORV/Orv.Exe"},
-                      {{"c/ORV/AutoLoad.Lst", kList}},
-                      {"C:\\ORV\\Orv.Exe"}},
-        UninstallCase{"HundredThousandQuotes",
-                      "C:\\ORV\\OrvDel.Exe " + std::string(100'000, '"'),
-                      {"c/ORV/Orv.Exe"},
-                      {{"c/ORV/AutoLoad.Lst", kList}},
-                      {"C:\\ORV\\Orv.Exe"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST(HostileUninstallString, StaysOnItsDrive) {
+  const struct {
+    const char* name;
+    std::string uninstallString;
+    std::vector<std::string> hostFiles;          // made on the machine before the run
+    std::map<std::string, std::string> changed;  // host files the run changes
+    std::vector<std::string> cmdlines;           // programs started
+  } cases[] = {
+      // ".." above a root stays at the root: C:\etc is the install folder, and the
+      // module folder C:\x does not exist, so the list goes to the install folder.
+      {"DotDotChain",
+       "C:\\..\\..\\..\\..\\etc\\OrvDel.Exe a b C:\\..\\..\\x",
+       {"c/etc/Orv.Exe"},
+       {{"c/etc/AutoLoad.Lst", kList}},
+       {"C:\\..\\..\\..\\..\\etc\\Orv.Exe"}},
+      // The same without the program on the drive: the one outside must not count.
+      {"DotDotChainToNothing", "C:\\..\\..\\..\\..\\etc\\OrvDel.Exe a b C:\\..\\..\\x", {}, {}, {}},
+      {"ModuleFolderUpAndBack",
+       "C:\\ORV\\OrvDel.Exe a b C:\\..\\..\\ORV\\..\\DATA\\",
+       {"c/ORV/Orv.Exe", "c/DATA/keep"},
+       {{"c/DATA/AutoLoad.Lst", kList}},
+       {"C:\\ORV\\Orv.Exe"}},
+      {"HundredThousandCharacterFolder", "C:\\" + kLong + "\\OrvDel.Exe a b C:\\D", {}, {}, {}},
+      {"HundredThousandCharacterModuleFolder",
+       "C:\\ORV\\OrvDel.Exe a b C:\\" + kLong,
+       {"c/ORV/Orv.Exe"},
+       {{"c/ORV/AutoLoad.Lst", kList}},
+       {"C:\\ORV\\Orv.Exe"}},
+      {"HundredThousandBlanksBeforeTheWords",
+       "C:\\ORV\\OrvDel.Exe" + std::string(100'000, ' ') + "a b C:\\ORV\\",
+       {"c/ORV/Orv.Exe"},
+       {{"c/ORV/AutoLoad.Lst", kList}},
+       {"C:\\ORV\\Orv.Exe"}},
+      {"HundredThousandQuotes",
+       "C:\\ORV\\OrvDel.Exe " + std::string(100'000, '"'),
+       {"c/ORV/Orv.Exe"},
+       {{"c/ORV/AutoLoad.Lst", kList}},
+       {"C:\\ORV\\Orv.Exe"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HostileRun run;
+    run.Registry(UninstallEntry(c.uninstallString));
+    run.machine.Write("cd/MODA.801", "m");
+    for (const std::string& file : c.hostFiles) run.machine.Write(file, kProgram);
+    EXPECT_EQ(run.Run(), c.changed);
+    EXPECT_EQ(run.machine.Texts("exec", "cmdline"), c.cmdlines);
+  }
+}
 
 TEST(HostileMedium, NamesWindowsCannotHoldAreNoModules) {
   HostileRun run;
@@ -211,33 +191,6 @@ TEST(HostileMedium, HundredThousandEntriesAreScannedOnce) {
             (std::map<std::string, std::string>{{"c/ORV/AutoLoad.Lst", list + "Setup 2.0\r\n"}}));
 }
 
-// The obsolete key's tree, as .reg sections below it.
-struct TreeCase {
-  const char* name;
-  std::string sections;
-  std::size_t keys;  // keys in the tree, the obsolete key included
-};
-
-class ObsoleteKeyTree : public ::testing::TestWithParam<TreeCase> {};
-
-TEST_P(ObsoleteKeyTree, IsDeletedWhole) {
-  HostileRun run;
-  run.Registry("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + std::string(kObsoleteKey) +
-               "]\r\n\"v\"=\"x\"\r\n" + GetParam().sections +
-               "[HKEY_LOCAL_MACHINE\\Software\\Kept]\r\n\"k\"=\"y\"\r\n");
-  run.Run();
-  auto& reg = run.machine.Platform().Reg();
-  HKEY key;
-  EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kObsoleteKey, 0, KEY_READ, &key),
-            ERROR_FILE_NOT_FOUND);
-  ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Kept", 0, KEY_READ, &key),
-            ERROR_SUCCESS);
-  reg.RegCloseKey(key);
-  std::size_t deleted = 0;
-  for (const auto& change : reg.Changes()) deleted += change.change == "deleted";
-  EXPECT_EQ(deleted, GetParam().keys);
-}
-
 std::string DeepChain(int depth) {
   std::string sections, path = "HKEY_LOCAL_MACHINE\\" + std::string(kObsoleteKey);
   for (int i = 0; i < depth; ++i) {
@@ -255,12 +208,40 @@ std::string WideLevel(int width, const std::string& nameStem) {
   return sections;
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, ObsoleteKeyTree,
-                         ::testing::Values(TreeCase{"ThousandDeep", DeepChain(1'000), 1'001},
-                                           TreeCase{"ThousandWide", WideLevel(1'000, "w"), 1'001},
-                                           TreeCase{"LongAndOddNames",
-                                                    WideLevel(20, std::string(250, 'n') + " .\xE9"),
-                                                    21}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// The per-user copy of the obsolete key and a key whose name only begins like it stay.
+TEST(ObsoleteKeyTree, IsDeletedWholeAndAlone) {
+  const struct {
+    const char* name;
+    std::string sections;
+    std::size_t keys;  // keys in the tree, the obsolete key included
+  } cases[] = {{"thousand deep", DeepChain(1'000), 1'001},
+               {"thousand wide", WideLevel(1'000, "w"), 1'001},
+               {"long and odd names", WideLevel(20, std::string(250, 'n') + " .\xE9"), 21}};
+  const std::string kept[] = {"HKEY_LOCAL_MACHINE\\" + std::string(kObsoleteKey) + "X",
+                              "HKEY_CURRENT_USER\\" + std::string(kObsoleteKey) + "\\k0"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HostileRun run;
+    run.Registry("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + std::string(kObsoleteKey) +
+                 "]\r\n\"v\"=\"x\"\r\n" + c.sections + "[" + kept[0] + "]\r\n[" + kept[1] +
+                 "]\r\n");
+    run.Run();
+    auto& reg = run.machine.Platform().Reg();
+    HKEY key;
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kObsoleteKey, 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    std::size_t deleted = 0;
+    for (const auto& change : reg.Changes()) deleted += change.change == "deleted";
+    EXPECT_EQ(deleted, c.keys);
+    for (const auto& path : kept) {
+      auto cut = path.find('\\');
+      HKEY root = path.starts_with("HKEY_CURRENT_USER") ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+      ASSERT_EQ(reg.RegOpenKeyExA(root, path.substr(cut + 1).c_str(), 0, KEY_READ, &key),
+                ERROR_SUCCESS)
+          << path;
+      reg.RegCloseKey(key);
+    }
+  }
+}
 
 }  // namespace

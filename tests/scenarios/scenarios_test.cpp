@@ -1,13 +1,16 @@
-// Runs orvlaunch on every machine of the scenario suite and compares its transcript with
-// the scenario's expected.jsonl.
+// orvlaunch as a user meets it: every machine of the scenario suite against its
+// expected.jsonl, broken machine descriptions, and --in-place write-back.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
+
+#include "platform/hosted/registry.h"
 
 namespace {
 
@@ -16,12 +19,30 @@ using Json = nlohmann::json;
 
 const fs::path kSuite = fs::path(ORV_SCENARIOS_DIR) / "suite";
 
-std::vector<std::string> Scenarios() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kSuite))
-    if (fs::exists(entry.path() / "expected.jsonl")) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
+std::string Slurp(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spill(const fs::path& file, const std::string& text) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+// A path of this run's own: the tests of one scenario may run side by side.
+fs::path Scratch(const std::string& stem) {
+  return fs::temp_directory_path() / (stem + "-" + std::to_string(std::random_device()()));
+}
+
+// Runs orvlaunch on a machine folder; returns its exit code, with its standard error.
+int Orvlaunch(const fs::path& machine, const std::string& options, std::string* errors = nullptr) {
+  fs::path err = Scratch("orvlaunch-err");
+  std::string command = "'" + std::string(ORVLAUNCH_PATH) + "' --machine '" + machine.string() +
+                        "' " + options + " >/dev/null 2>'" + err.string() + "'";
+  int status = std::system(command.c_str());
+  if (errors) *errors = Slurp(err);
+  fs::remove(err);
+  return (status >> 8) & 0xFF;
 }
 
 std::vector<Json> ReadLines(const fs::path& file) {
@@ -32,15 +53,19 @@ std::vector<Json> ReadLines(const fs::path& file) {
   return events;
 }
 
-// The events a scenario pins down; log lines only where the scenario expects some.
-std::vector<Json> Compared(const std::vector<Json>& events, bool withLog) {
-  static const std::set<std::string> kinds = {"box",  "exec", "critical-error",
-                                              "file", "key",  "exit"};
+std::vector<Json> RunScenario(const std::string& name, const std::string& extraOptions = "") {
+  fs::path actualFile = Scratch("scenario-" + name);
+  Orvlaunch(kSuite / name, "--json '" + actualFile.string() + "' " + extraOptions);
+  auto events = ReadLines(actualFile);
+  fs::remove(actualFile);
+  return events;
+}
+
+// The events of the given kinds, in order.
+std::vector<Json> OfKinds(const std::vector<Json>& events, const std::set<std::string>& kinds) {
   std::vector<Json> kept;
-  for (const auto& event : events) {
-    std::string kind = event.value("event", "");
-    if (kinds.count(kind) || (withLog && kind == "log")) kept.push_back(event);
-  }
+  for (const auto& event : events)
+    if (kinds.count(event.value("event", ""))) kept.push_back(event);
   return kept;
 }
 
@@ -50,34 +75,23 @@ std::string Show(const std::vector<Json>& events) {
   return text;
 }
 
-std::vector<Json> RunScenario(const std::string& name, const std::string& extraOptions = "") {
-  // A file of this run's own: the tests of one scenario may run side by side.
-  fs::path actualFile =
-      fs::temp_directory_path() /
-      ("scenario-" + name + "-" + std::to_string(std::random_device()()) + ".jsonl");
-  std::string command = "'" + std::string(ORVLAUNCH_PATH) + "' --machine '" +
-                        (kSuite / name).string() + "' --json '" + actualFile.string() + "' " +
-                        extraOptions + " >/dev/null 2>&1";
-  std::system(command.c_str());
-  auto events = ReadLines(actualFile);
-  fs::remove(actualFile);
-  return events;
-}
-
-std::vector<Json> OfKind(const std::vector<Json>& events, const std::string& kind) {
-  std::vector<Json> kept;
-  for (const auto& event : events)
-    if (event.value("event", "") == kind) kept.push_back(event);
-  return kept;
+std::vector<std::string> Scenarios() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kSuite))
+    if (fs::exists(entry.path() / "expected.jsonl")) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 class Scenario : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Scenario, TranscriptMatches) {
   auto expected = ReadLines(kSuite / GetParam() / "expected.jsonl");
-  bool withLog = !OfKind(expected, "log").empty();
-  auto actual = Compared(RunScenario(GetParam()), withLog);
-  expected = Compared(expected, withLog);
+  // Log lines are compared only where the scenario expects some.
+  std::set<std::string> kinds = {"box", "exec", "critical-error", "file", "key", "exit"};
+  if (!OfKinds(expected, {"log"}).empty()) kinds.insert("log");
+  auto actual = OfKinds(RunScenario(GetParam()), kinds);
+  expected = OfKinds(expected, kinds);
   EXPECT_EQ(actual, expected) << "expected:\n" << Show(expected) << "actual:\n" << Show(actual);
 }
 
@@ -85,14 +99,14 @@ TEST_P(Scenario, TranscriptMatches) {
 // "\orvdel": only the start-up work remains (the obsolete key's deletion).
 TEST_P(Scenario, SilentCopyDoesOnlyTheStartUp) {
   auto expected = ReadLines(kSuite / GetParam() / "expected.jsonl");
-  for (const auto& box : OfKind(expected, "box"))
+  for (const auto& box : OfKinds(expected, {"box"}))
     if (box.value("caption", "") == "Application Error") GTEST_SKIP() << "start-up fails";
   auto actual = RunScenario(GetParam(), "--self 'D:\\OrvDel\\SETUP.EXE'");
-  for (const char* kind : {"box", "exec", "critical-error", "file"})
-    EXPECT_TRUE(OfKind(actual, kind).empty()) << kind << " events:\n" << Show(actual);
-  EXPECT_EQ(OfKind(actual, "key"), OfKind(expected, "key"));
-  std::vector<Json> normalEnd = {Json{{"event", "exit"}, {"code", 0}}};
-  EXPECT_EQ(OfKind(actual, "exit"), normalEnd);
+  EXPECT_EQ(OfKinds(actual, {"box", "exec", "critical-error", "file"}), std::vector<Json>{})
+      << Show(actual);
+  EXPECT_EQ(OfKinds(actual, {"key"}), OfKinds(expected, {"key"}));
+  const std::vector<Json> normalEnd = {Json{{"event", "exit"}, {"code", 0}}};
+  EXPECT_EQ(OfKinds(actual, {"exit"}), normalEnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(Suite, Scenario, ::testing::ValuesIn(Scenarios()), [](const auto& info) {
@@ -101,5 +115,71 @@ INSTANTIATE_TEST_SUITE_P(Suite, Scenario, ::testing::ValuesIn(Scenarios()), [](c
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   return name;
 });
+
+// Every file below a folder with its content, to show that nothing changed.
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path());
+  return files;
+}
+
+class MachineFolder : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(dir / "cd"); }
+  void TearDown() override { fs::remove_all(dir); }
+
+  fs::path dir = Scratch("orvlaunch-test");
+};
+
+TEST_F(MachineFolder, ABrokenDescriptionExitsTwoNamingThePlaceAndChangesNothing) {
+  const struct {
+    const char* json;
+    const char* registry;  // null: none
+    const char* named;     // what the message must name
+  } cases[] = {
+      {R"({"colour": 1})", nullptr, "'colour': unknown field"},
+      {R"({"short_names": "yes"})", nullptr, "'short_names'"},
+      {R"({"drives": {"1": {"type": "fixed", "path": "c"}}})", nullptr, "not a drive letter"},
+      {R"({"drives": {"C": {"type": "fixed", "path": "nope"}}})", nullptr, "does not exist"},
+      {R"({"drives": {"C": {"type": "floppy", "path": "c"}}})", nullptr, "'drives.C.type'"},
+      {R"({"faults": [{"call": "Frobnicate", "nth": 1}]})", nullptr, "'faults[0].call'"},
+      {"{\n  \"os\": \n}", nullptr, "line 3"},
+      {R"({"registry": "registry.reg"})",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=dword:zz\r\n", "registry.reg:4"},
+  };
+  Spill(dir / "c" / "keep.txt", "kept");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.json);
+    Spill(dir / "machine.json", c.json);
+    if (c.registry) Spill(dir / "registry.reg", c.registry);
+    auto before = Snapshot(dir);
+    std::string errors;
+    EXPECT_EQ(Orvlaunch(dir, "--in-place", &errors), 2);
+    EXPECT_NE(errors.find(c.named), std::string::npos) << errors;
+    EXPECT_EQ(Snapshot(dir), before);
+  }
+}
+
+TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwiseNothing) {
+  const std::string obsolete =
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Orvanel";
+  Spill(dir / "machine.json", R"({"registry": "registry.reg"})");
+  Spill(dir / "registry.reg",
+        "REGEDIT4\r\n\r\n[" + obsolete + "\\Sub]\r\n\"x\"=\"y\"\r\n\r\n" +
+            "[HKEY_CURRENT_USER\\Software\\Kept]\r\n\"caf\xE9\"=hex(2):41,00\r\n");
+  Spill(dir / "c" / "Orv.Exe", "MZ");
+  auto before = Snapshot(dir);
+  std::string errors;
+  EXPECT_EQ(Orvlaunch(dir, "--self 'C:\\SETUP.EXE'", &errors), 0) << errors;
+  EXPECT_EQ(Snapshot(dir), before);
+  EXPECT_EQ(Orvlaunch(dir, "--in-place", &errors), 0) << errors;
+  hosted::Registry registry(true);
+  registry.Load(dir / "registry.reg");
+  std::string written = Slurp(dir / "registry.reg");
+  EXPECT_EQ(written.find("CurrentVersion\\Orvanel"), std::string::npos) << written;
+  EXPECT_NE(written.find("[HKEY_CURRENT_USER\\Software\\Kept]"), std::string::npos) << written;
+  EXPECT_NE(written.find("\"caf\xE9\"=hex(2):41,00"), std::string::npos) << written;
+}
 
 }  // namespace

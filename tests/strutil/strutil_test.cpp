@@ -24,7 +24,6 @@ struct WordCase {
 };
 
 const WordCase kWordCases[] = {
-    {"OrvDel.Exe a b C:\\Data", 4, "C:\\Data"},
     {"  x\r\n y", 2, "y"},
     {"a\r\n\r\nb", 2, "b"},
     {"a\tb c", 1, "a\tb"},

@@ -23,6 +23,11 @@ std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) 
   return names;
 }
 
+std::string Slurp(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 TempMachine::TempMachine() {
   std::random_device random;
   dir = fs::temp_directory_path() /
@@ -60,10 +65,7 @@ fs::path TempMachine::MakeDir(const std::string& relative) {
   return dir / relative;
 }
 
-std::string TempMachine::Read(const std::string& relative) const {
-  std::ifstream in(dir / relative, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string TempMachine::Read(const std::string& relative) const { return Slurp(dir / relative); }
 
 void TempMachine::SetMtime(const std::string& relative, long long unixSeconds) {
   auto system = std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds));
@@ -94,6 +96,13 @@ std::vector<hosted::Event> TempMachine::Events(const std::string& kind) const {
   for (const auto& event : transcript.Events())
     if (event.kind == kind) events.push_back(event);
   return events;
+}
+
+std::vector<std::string> TempMachine::Texts(const std::string& kind,
+                                            const std::string& field) const {
+  std::vector<std::string> texts;
+  for (const auto& event : Events(kind)) texts.push_back(event.Find(field)->text);
+  return texts;
 }
 
 }  // namespace testing_support

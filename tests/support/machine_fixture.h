@@ -17,6 +17,8 @@ namespace testing_support {
 
 // The names a directory search returns, in order; empty when it finds nothing.
 std::vector<std::string> FindNames(platform::Platform& os, const char* pattern);
+// A host file's bytes; empty when it cannot be read.
+std::string Slurp(const std::filesystem::path& file);
 
 class TempMachine {
  public:
@@ -47,6 +49,8 @@ class TempMachine {
   int RunLauncher(std::vector<faults::Rule> extraFaults = {});
   // The events of one kind, in order.
   std::vector<hosted::Event> Events(const std::string& kind) const;
+  // One text field of every event of a kind, in order: Texts("box", "caption").
+  std::vector<std::string> Texts(const std::string& kind, const std::string& field) const;
 
  private:
   std::unique_ptr<hosted::HostedPlatform> platform_;

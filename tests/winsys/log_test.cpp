@@ -7,12 +7,13 @@
 
 namespace {
 
-using testing_support::TempMachine;
+using Lines = std::vector<std::string>;
 
 // The module started on a machine, as the entry starts it, and shut down at the end.
 class WinsysTest : public ::testing::Test {
  protected:
   void Start(std::vector<faults::Rule> rules = {}) {
+    installed.reset();  // the previous start's platform goes with the machine's
     machine.Start();
     failing = std::make_unique<faults::FaultPlatform>(machine.Platform(), std::move(rules));
     installed = std::make_unique<platform::ScopedPlatform>(*failing);
@@ -21,123 +22,105 @@ class WinsysTest : public ::testing::Test {
   void TearDown() override {
     for (auto step : shutdown) step();
   }
-  std::vector<hosted::Event> Boxes() const { return machine.Events("box"); }
+  Lines Captions() const { return machine.Texts("box", "caption"); }
 
-  TempMachine machine;
+  testing_support::TempMachine machine;
   std::unique_ptr<faults::FaultPlatform> failing;
   std::unique_ptr<platform::ScopedPlatform> installed;
   std::vector<winsys::ShutdownStep> shutdown;
 };
 
-TEST_F(WinsysTest, NoReportForLastErrorZero) {
-  Start();
-  platform::Current().SetLastError(0);
-  winsys::ReportLastError("WinExec");
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(WinsysTest, AReportShowsAndLogsTheSystemText) {
+TEST_F(WinsysTest, OnlyALastErrorWithSystemTextIsReportedAndLogged) {
   machine.config.logDir = "C:\\";
   Start();
-  platform::Current().SetLastError(2);
-  winsys::ReportLastError("GetTempPath");
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].Find("caption")->text, "Windows Error: GetTempPath");
-  EXPECT_EQ(Boxes()[0].Find("text")->text, "The system cannot find the file specified. ");
-  EXPECT_EQ(Boxes()[0].Find("style")->number, 0);
+  for (platform::DWORD code : {0u, 0xDEADu, 2u}) {
+    platform::Current().SetLastError(code);
+    winsys::ReportLastError("GetTempPath");
+  }
+  ASSERT_EQ(Captions(), Lines{"Windows Error: GetTempPath"});
+  EXPECT_EQ(machine.Texts("box", "text"), Lines{"The system cannot find the file specified. "});
   EXPECT_EQ(*winsys::Winsys().logList,
-            std::vector<std::string>{
-                "Windows Error (GetTempPath) The system cannot find the file specified. "});
+            Lines{"Windows Error (GetTempPath) The system cannot find the file specified. "});
 }
 
-TEST_F(WinsysTest, ACodeWithoutTextIsNotReported) {
-  Start();
-  platform::Current().SetLastError(0xDEAD);
-  winsys::ReportLastError("WinExec");
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(WinsysTest, AFailingBoxIsReportedExactlyOnce) {
-  Start({{"MessageBoxA", 1, platform::ERROR_INVALID_WINDOW_HANDLE}});
-  EXPECT_EQ(winsys::SafeMessageBox(nullptr, "text", "Setup Error", 0), 0);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].Find("caption")->text, "Windows Error: MessageBox");
-}
-
-TEST_F(WinsysTest, BoxesThatAllFailNeverLoop) {
-  Start({{"MessageBoxA", 0, platform::ERROR_INVALID_WINDOW_HANDLE}});
-  EXPECT_EQ(winsys::SafeMessageBox(nullptr, "text", "Setup Error", 0), 0);
-  EXPECT_TRUE(Boxes().empty());
-}
-
-struct StartCase {
-  unsigned result;
-  bool reported;
-};
-
-class RunProgramTest : public WinsysTest, public ::testing::WithParamInterface<StartCase> {};
-
-TEST_P(RunProgramTest, ReportsFailureCodesOnly) {
-  machine.config.execResult = GetParam().result;
-  Start();
-  EXPECT_EQ(winsys::RunProgram("C:\\X.EXE", 1), GetParam().result);
-  EXPECT_EQ(Boxes().size(), GetParam().reported ? 1u : 0u);
-  if (GetParam().reported) {
-    EXPECT_EQ(Boxes()[0].Find("caption")->text, "Windows Error: WinExec");
+TEST_F(WinsysTest, AFailingBoxIsReportedOnceAndNeverLoops) {
+  for (unsigned nth : {1u, 0u}) {
+    SCOPED_TRACE(nth);
+    machine.transcript = {};
+    Start({{"MessageBoxA", nth, platform::ERROR_INVALID_WINDOW_HANDLE}});
+    EXPECT_EQ(winsys::SafeMessageBox(nullptr, "text", "Setup Error", 0), 0);
+    // Every box failing: the report's own box fails too and is not reported again.
+    EXPECT_EQ(Captions(), nth == 1 ? Lines{"Windows Error: MessageBox"} : Lines{});
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, RunProgramTest,
-                         ::testing::Values(StartCase{2, true}, StartCase{31, true},
-                                           StartCase{32, false}, StartCase{33, false}));
+// Answers with a result and an error left behind, so only the result decides the report.
+class StartLeavingAnError : public faults::FaultPlatform {
+ public:
+  StartLeavingAnError(platform::Platform& inner, platform::UINT result)
+      : FaultPlatform(inner, {}), result_(result) {}
+  platform::UINT WinExec(const char*, platform::UINT) override {
+    SetLastError(platform::ERROR_ACCESS_DENIED);
+    return result_;
+  }
 
-struct RecordCase {
-  std::size_t length;
-  std::string tail;   // the last bytes written
-  std::size_t bytes;  // how many bytes the record adds
+ private:
+  platform::UINT result_;
 };
 
-class LogRecordTest : public WinsysTest, public ::testing::WithParamInterface<RecordCase> {};
+TEST_F(WinsysTest, OnlyStartResultsBelow32AreReported) {
+  Start();
+  for (platform::UINT result : {31u, 32u}) {
+    StartLeavingAnError starting(machine.Platform(), result);
+    platform::ScopedPlatform installed(starting);
+    EXPECT_EQ(winsys::RunProgram("C:\\X.EXE", 1), result);
+  }
+  EXPECT_EQ(Captions(), Lines{"Windows Error: WinExec"});
+}
 
-TEST_P(LogRecordTest, CutsTheRecordAt255Bytes) {
-  machine.Write("c/Logs/Startup.Log", "old\r\n");
+TEST_F(WinsysTest, ARecordIsCutAt255Bytes) {
+  const struct {
+    std::size_t length;
+    std::string tail;   // the last bytes written
+    std::size_t bytes;  // how many bytes the record adds
+  } cases[] = {{0, "old\r\n\r\n", 2}, {253, "x\r\n", 255}, {254, "xx\r", 255}, {300, "xxx", 255}};
   machine.config.logDir = "C:\\Logs\\";
-  Start();
-  winsys::LogLine(std::string(GetParam().length, 'x'));
-  std::string file = machine.Read("c/Logs/Startup.Log");
-  ASSERT_EQ(file.size(), 5 + GetParam().bytes);
-  EXPECT_EQ(file.substr(file.size() - GetParam().tail.size()), GetParam().tail);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    machine.Write("c/Logs/Startup.Log", "old\r\n");
+    Start();
+    winsys::LogLine(std::string(c.length, 'x'));
+    std::string file = machine.Read("c/Logs/Startup.Log");
+    ASSERT_EQ(file.size(), 5 + c.bytes);
+    EXPECT_EQ(file.substr(file.size() - c.tail.size()), c.tail);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, LogRecordTest,
-                         ::testing::Values(RecordCase{0, "old\r\n\r\n", 2},
-                                           RecordCase{253, "x\r\n", 255},
-                                           RecordCase{254, "xx\r", 255},
-                                           RecordCase{300, "xxx", 255}));
-
-TEST_F(WinsysTest, TheLogDirectoryIsAPlainPrefix) {
-  machine.Write("c/LogsStartup.Log", "");
-  machine.config.logDir = "C:\\Logs";
-  Start();
-  winsys::LogLine("line");
-  EXPECT_EQ(machine.Read("c/LogsStartup.Log"), "line\r\n");
-}
-
-TEST_F(WinsysTest, AMissingLogFileIsNeverCreated) {
-  machine.config.logDir = "C:\\Logs\\";
-  machine.MakeDir("c/Logs");
-  Start();
-  winsys::LogLine("line");
-  EXPECT_EQ(*winsys::Winsys().logList, std::vector<std::string>{"line"});
-  EXPECT_TRUE(machine.Platform().Files().Changes().empty());
-}
-
-TEST_F(WinsysTest, WithoutALogDirectoryTheLogIsInert) {
-  machine.Write("c/Startup.Log", "");
-  Start();
-  winsys::LogLine("line");
-  EXPECT_TRUE(winsys::Winsys().logList->empty());
-  EXPECT_EQ(machine.Read("c/Startup.Log"), "");
+TEST_F(WinsysTest, TheLogDirectoryIsAPlainPrefixAndNoLogFileIsCreated) {
+  const struct {
+    const char* logDir;
+    const char* file;  // below c/, empty at the start; null: none
+    Lines list;
+    const char* written;
+  } cases[] = {
+      {"C:\\Logs", "LogsStartup.Log", {"line"}, "line\r\n"},
+      {"C:\\Logs\\", nullptr, {"line"}, nullptr},
+      {"", "Startup.Log", {}, ""},  // no log directory: inert
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.logDir);
+    std::filesystem::remove_all(machine.dir / "c");
+    machine.MakeDir("c/Logs");
+    if (c.file) machine.Write(std::string("c/") + c.file, "");
+    machine.config.logDir = c.logDir;
+    Start();
+    winsys::LogLine("line");
+    EXPECT_EQ(*winsys::Winsys().logList, c.list);
+    if (c.file) {
+      EXPECT_EQ(machine.Read(std::string("c/") + c.file), c.written);
+    }
+    EXPECT_EQ(machine.Platform().Files().Changes().size(), c.written && *c.written ? 1u : 0u);
+  }
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ inline std::string HexBytes(const std::string& bytes) {
 
 class StartedMachineTest : public ::testing::Test {
  protected:
-  // regBody: the keys and values of a REGEDIT4 file, after its header.
+  // regBody: the keys and values of a REGEDIT4 file, after its header. Each call starts
+  // afresh: start-up resets the module's state.
   void Start(const std::string& regBody) {
     machine.Write("registry.reg", "REGEDIT4\r\n\r\n" + regBody);
     machine.config.registry = machine.dir / "registry.reg";
