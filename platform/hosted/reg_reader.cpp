@@ -91,6 +91,23 @@ std::string_view LittleEndianBytes(std::u16string_view text, std::string& buffer
   return buffer;
 }
 
+std::size_t FindNewline(std::string_view text, std::size_t from) { return text.find('\n', from); }
+
+// The same in UTF-16: memchr (much faster than a loop over units) finds each byte 0x0A,
+// and the unit holding it is checked to be a newline.
+std::size_t FindNewline(std::u16string_view text, std::size_t from) {
+  const char* bytes = reinterpret_cast<const char*>(text.data());
+  std::size_t size = text.size() * 2;
+  for (std::size_t at = from * 2; at < size;) {
+    auto hit = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
+    if (!hit) break;
+    std::size_t unit = std::size_t(hit - bytes) / 2;
+    if (text[unit] == u'\n') return unit;
+    at = std::size_t(hit - bytes) + 1;
+  }
+  return text.npos;
+}
+
 struct RootName {
   std::u16string_view name;
   int root;  // a Root, or kRootCount for HKEY_CLASSES_ROOT
@@ -125,7 +142,7 @@ class Parser {
 
   bool NextLine(View& line) {
     if (pos_ >= text_.size()) return false;
-    std::size_t end = text_.find(Unit('\n'), pos_);
+    std::size_t end = FindNewline(text_, pos_);
     if (end == View::npos) end = text_.size();
     line = text_.substr(pos_, end - pos_);
     if (!line.empty() && line.back() == Unit('\r')) line.remove_suffix(1);
