@@ -369,7 +369,8 @@ bool HasPrefix(std::string_view bytes, std::string_view prefix) {
 
 Tree ReadUtf16(std::string_view bytes, const std::string& name) {
   if (bytes.size() % 2) throw RegFileError(name + ":1: UTF-16 file with an odd number of bytes");
-  // On a little-endian host, aligned bytes (a mapped file's) are read as units in place.
+  // On a little-endian host, aligned bytes (a mapped file's) are read as units in place:
+  // copying them into fresh memory first cost a third of the load. They are only read.
   std::u16string units;
   std::u16string_view text;
   if (std::endian::native == std::endian::little &&
