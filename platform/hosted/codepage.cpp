@@ -119,9 +119,25 @@ std::string AnsiToUtf8(std::string_view ansi) {
 
 std::u16string AnsiToUtf16(std::string_view ansi) {
   std::u16string out;
-  out.reserve(ansi.size());
-  for (char c : ansi) out += ToUnicode(static_cast<unsigned char>(c));
+  AppendAnsiToUtf16(ansi, out);
   return out;
+}
+
+void AppendAnsiToUtf16(std::string_view ansi, std::u16string& out) {
+  std::size_t at = out.size();
+  out.resize(at + ansi.size());
+  char16_t* p = out.data() + at;
+  // Copied unit for unit first (a loop the compiler vectorises), then the bytes above
+  // 0x7F looked up where there are any.
+  unsigned char any = 0;
+  for (std::size_t i = 0; i < ansi.size(); ++i) {
+    auto c = static_cast<unsigned char>(ansi[i]);
+    p[i] = c;
+    any |= c;
+  }
+  if (any & 0x80)
+    for (std::size_t i = 0; i < ansi.size(); ++i)
+      p[i] = ToUnicode(static_cast<unsigned char>(ansi[i]));
 }
 
 std::optional<std::string> Utf16ToAnsi(std::u16string_view text) {
@@ -137,19 +153,36 @@ std::optional<std::string> Utf16ToAnsi(std::u16string_view text) {
 
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
-  out.reserve(utf8.size());
+  if (!AppendUtf8ToUtf16(utf8, out)) return std::nullopt;
+  return out;
+}
+
+bool AppendUtf8ToUtf16(std::string_view utf8, std::u16string& out) {
+  std::size_t at = out.size();
+  out.resize(at + utf8.size());  // never more units than bytes
+  char16_t* p = out.data() + at;
   for (std::size_t i = 0; i < utf8.size();) {
+    auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      *p++ = b;
+      ++i;
+      continue;
+    }
     auto u = DecodeUtf8(utf8, i);
-    if (!u) return std::nullopt;
+    if (!u) {
+      out.resize(at);
+      return false;
+    }
     if (*u >= 0x10000) {
       char32_t v = *u - 0x10000;
-      out += static_cast<char16_t>(0xD800 | (v >> 10));
-      out += static_cast<char16_t>(0xDC00 | (v & 0x3FF));
+      *p++ = static_cast<char16_t>(0xD800 | (v >> 10));
+      *p++ = static_cast<char16_t>(0xDC00 | (v & 0x3FF));
     } else {
-      out += static_cast<char16_t>(*u);
+      *p++ = static_cast<char16_t>(*u);
     }
   }
-  return out;
+  out.resize(std::size_t(p - out.data()));
+  return true;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -23,5 +23,8 @@ std::u16string AnsiToUtf16(std::string_view ansi);
 std::optional<std::string> Utf16ToAnsi(std::u16string_view text);
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view text);
+// The same two conversions appending to out; false (out as it was) for invalid UTF-8.
+void AppendAnsiToUtf16(std::string_view ansi, std::u16string& out);
+bool AppendUtf8ToUtf16(std::string_view utf8, std::u16string& out);
 
 }  // namespace hosted

@@ -1,11 +1,12 @@
 #include "platform/hosted/reg_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 #include "platform/hosted/registry.h"
@@ -31,17 +32,34 @@ int WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string bytes;
-  if (in) {
-    in.seekg(0, std::ios::end);
-    bytes.resize(std::size_t(in.tellg()));
-    in.seekg(0);
-    in.read(bytes.data(), std::streamsize(bytes.size()));
+FileBytes::FileBytes(const std::filesystem::path& file) {
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat status {};
+  int error = fd < 0 || ::fstat(fd, &status) != 0 ? errno : 0;
+  if (error == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
+  if (error == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    void* p =
+        ::mmap(nullptr, std::size_t(status.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p != MAP_FAILED) {
+      mapped_ = p;
+      view_ = std::string_view(static_cast<const char*>(p), std::size_t(status.st_size));
+    }
   }
-  if (!in) throw RegFileError(file.string() + ": cannot be read: " + std::strerror(errno));
-  return bytes;
+  // Anything not mapped (an empty file, a pipe) is read instead.
+  for (char buffer[65536]; error == 0 && !mapped_;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    read_.append(buffer, std::size_t(n));
+  }
+  if (fd >= 0) ::close(fd);
+  if (error != 0) throw RegFileError(file.string() + ": cannot be read: " + std::strerror(error));
+  if (!mapped_) view_ = read_;
+}
+
+FileBytes::~FileBytes() {
+  if (mapped_) ::munmap(mapped_, view_.size());
 }
 
 void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {

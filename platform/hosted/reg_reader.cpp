@@ -1,5 +1,7 @@
 #include "platform/hosted/reg_reader.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -76,6 +78,36 @@ std::basic_string_view<Unit> TrimRight(std::basic_string_view<Unit> s) {
   return s.substr(0, n);
 }
 
+// UTF-16 code units as the little-endian bytes the registry stores: on a little-endian
+// host the units' own bytes, elsewhere a copy made in buffer.
+std::string_view LittleEndianBytes(std::u16string_view text, std::string& buffer) {
+  if constexpr (std::endian::native == std::endian::little)
+    return std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  buffer.resize(text.size() * 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    buffer[2 * i] = char(text[i] & 0xFF);
+    buffer[2 * i + 1] = char(text[i] >> 8);
+  }
+  return buffer;
+}
+
+std::size_t FindNewline(std::string_view text, std::size_t from) { return text.find('\n', from); }
+
+// The same in UTF-16: memchr (much faster than a loop over units) finds each byte 0x0A,
+// and the unit holding it is checked to be a newline.
+std::size_t FindNewline(std::u16string_view text, std::size_t from) {
+  const char* bytes = reinterpret_cast<const char*>(text.data());
+  std::size_t size = text.size() * 2;
+  for (std::size_t at = from * 2; at < size;) {
+    auto hit = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
+    if (!hit) break;
+    std::size_t unit = std::size_t(hit - bytes) / 2;
+    if (text[unit] == u'\n') return unit;
+    at = std::size_t(hit - bytes) + 1;
+  }
+  return text.npos;
+}
+
 struct RootName {
   std::u16string_view name;
   int root;  // a Root, or kRootCount for HKEY_CLASSES_ROOT
@@ -110,7 +142,7 @@ class Parser {
 
   bool NextLine(View& line) {
     if (pos_ >= text_.size()) return false;
-    std::size_t end = text_.find(Unit('\n'), pos_);
+    std::size_t end = FindNewline(text_, pos_);
     if (end == View::npos) end = text_.size();
     line = text_.substr(pos_, end - pos_);
     if (!line.empty() && line.back() == Unit('\r')) line.remove_suffix(1);
@@ -139,7 +171,7 @@ class Parser {
   void Line(View s) {
     if (s.empty()) return;
     if (s[0] == Unit(';')) {
-      if (tentative_) Decode(s);
+      if (tentative_) Decode(s, valueText_);  // only to find out whether the file is UTF-8
       return;
     }
     if (s[0] == Unit('[')) return KeyLine(TrimRight(s));
@@ -147,13 +179,14 @@ class Parser {
     Fail("unexpected text: a line must be a [key], a value, a comment or blank");
   }
 
-  std::u16string Decode(View raw) {
+  // The text in UTF-16, in place of what out held.
+  void Decode(View raw, std::u16string& out) {
+    out.clear();
     if constexpr (sizeof(Unit) == 2) {
-      return std::u16string(raw);
+      out.assign(raw);
     } else {
-      if (tree_.encoding == Encoding::Ansi) return AnsiToUtf16(raw);
-      auto text = Utf8ToUtf16(raw);
-      if (text) return std::move(*text);
+      if (tree_.encoding == Encoding::Ansi) return AppendAnsiToUtf16(raw, out);
+      if (AppendUtf8ToUtf16(raw, out)) return;
       if (tentative_) throw NotUtf8{};
       Fail("invalid UTF-8 in a file marked as UTF-8");
     }
@@ -164,7 +197,8 @@ class Parser {
     bool remove = s[1] == Unit('-');
     std::size_t start = remove ? 2 : 1;
     if (s.size() < start + 1) Fail("missing ] at the end of the key line");
-    std::u16string path = Decode(s.substr(start, s.size() - 1 - start));
+    std::u16string path;
+    Decode(s.substr(start, s.size() - 1 - start), path);
     std::u16string_view rest = path;
     std::size_t cut = rest.find(u'\\');
     Key* key = ResolveRoot(rest.substr(0, cut));
@@ -207,60 +241,68 @@ class Parser {
   void ValueLine(View s) {
     if (!key_) Fail("value outside a key: no [key] line before it");
     std::size_t i = 0;
-    std::u16string name;
     if (s[0] == Unit('@')) {
       i = 1;
+      valueName_.clear();
     } else {
-      name = Quoted(s, i);
+      Quoted(s, i, valueName_);
     }
     while (i < s.size() && IsBlank(s[i])) ++i;
     if (i == s.size() || s[i] != Unit('=')) Fail("expected = after the value name");
-    Data(std::move(name), TrimRight(TrimLeft(s.substr(i + 1))));
+    Data(TrimRight(TrimLeft(s.substr(i + 1))));
   }
 
-  // The string that begins with the quote at s[i]; i moves past its closing quote.
-  std::u16string Quoted(View s, std::size_t& i) {
+  // The string that begins with the quote at s[i], decoded into out; i moves past its
+  // closing quote.
+  void Quoted(View s, std::size_t& i, std::u16string& out) {
     std::size_t begin = ++i;
-    while (i < s.size() && s[i] != Unit('"') && s[i] != Unit('\\')) ++i;
-    if (i < s.size() && s[i] == Unit('"')) return Decode(s.substr(begin, i++ - begin));
+    i = QuoteOrBackslash(s, i);
+    if (i < s.size() && s[i] == Unit('"')) return Decode(s.substr(begin, i++ - begin), out);
+    // Escapes: the text between them is copied in runs, each escaped unit starting one.
     scratch_.assign(s.substr(begin, i - begin));
-    for (; i < s.size() && s[i] != Unit('"'); ++i) {
-      if (s[i] == Unit('\\')) {
-        if (++i == s.size()) break;
-        if (s[i] != Unit('\\') && s[i] != Unit('"'))
-          Fail("unknown escape in a string (only \\\\ and \\\" are escapes)");
-      }
-      scratch_ += s[i];
+    while (i < s.size() && s[i] == Unit('\\')) {
+      if (++i == s.size()) break;
+      if (s[i] != Unit('\\') && s[i] != Unit('"'))
+        Fail("unknown escape in a string (only \\\\ and \\\" are escapes)");
+      std::size_t run = i;
+      i = QuoteOrBackslash(s, i + 1);
+      scratch_.append(s.substr(run, i - run));
     }
     if (i == s.size()) Fail("unterminated string");
     ++i;
-    return Decode(scratch_);
+    Decode(scratch_, out);
   }
 
-  void Data(std::u16string name, View s) {
+  static std::size_t QuoteOrBackslash(View s, std::size_t i) {
+    while (i < s.size() && s[i] != Unit('"') && s[i] != Unit('\\')) ++i;
+    return i;
+  }
+
+  // The data of the value named valueName_.
+  void Data(View s) {
     if (s.empty()) Fail("missing value data after =");
     if (s[0] == Unit('"')) {
       std::size_t i = 0;
-      std::u16string text = Quoted(s, i);
+      Quoted(s, i, valueText_);
       if (i != s.size()) Fail("text after the closing quote of the string");
-      text += u'\0';
-      return key_->SetValue(name, platform::REG_SZ, Utf16Bytes(text));
+      valueText_ += u'\0';
+      return key_->SetValue(valueName_, platform::REG_SZ, LittleEndianBytes(valueText_, bytes_));
     }
-    if (Equals(s, "-")) return key_->DeleteValue(name);
-    if (StartsWithNoCase(s, "dword:")) return Dword(name, s.substr(6));
-    if (StartsWithNoCase(s, "hex")) return Hex(name, s.substr(3));
+    if (Equals(s, "-")) return key_->DeleteValue(valueName_);
+    if (StartsWithNoCase(s, "dword:")) return Dword(s.substr(6));
+    if (StartsWithNoCase(s, "hex")) return Hex(s.substr(3));
     Fail("unknown value type (expected \"string\", dword:, hex:, hex(N): or -)");
   }
 
-  void Dword(const std::u16string& name, View digits) {
+  void Dword(View digits) {
     auto n = HexNumber(digits);
     if (!n) Fail("bad dword value (expected 1 to 8 hex digits)");
-    std::string data(4, '\0');
+    char data[4];
     for (int k = 0; k < 4; ++k) data[k] = char((*n >> (8 * k)) & 0xFF);
-    key_->SetValue(name, platform::REG_DWORD, std::move(data));
+    key_->SetValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
   }
 
-  void Hex(const std::u16string& name, View s) {
+  void Hex(View s) {
     DWORD type = platform::REG_BINARY;
     if (!s.empty() && s[0] == Unit('(')) {
       std::size_t close = s.find(Unit(')'));
@@ -270,20 +312,24 @@ class Parser {
       s = s.substr(close + 1);
     }
     if (s.empty() || s[0] != Unit(':')) Fail("expected : after hex or hex(N)");
-    std::string data = HexBytes(s.substr(1));
+    HexBytes(s.substr(1), bytes_);
     // Text in hex form is ANSI bytes in a REGEDIT4 file, UTF-16LE bytes in a Version 5.00 one.
-    if (IsTextType(type) && tree_.flavour == Flavour::Regedit4)
-      data = Utf16Bytes(AnsiToUtf16(data));
-    key_->SetValue(name, type, std::move(data));
+    if (IsTextType(type) && tree_.flavour == Flavour::Regedit4) {
+      valueText_.clear();
+      AppendAnsiToUtf16(bytes_, valueText_);
+      return key_->SetValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
+    }
+    key_->SetValue(valueName_, type, bytes_);
   }
 
-  // Comma-separated byte pairs; a backslash at the end of a line continues on the next one.
-  std::string HexBytes(View s) {
-    std::string bytes;
+  // Comma-separated byte pairs, in place of what bytes held; a backslash at the end of a
+  // line continues on the next one.
+  void HexBytes(View s, std::string& bytes) {
+    bytes.clear();
     std::size_t k = 0;
     for (;;) {
       while (k < s.size() && IsBlank(s[k])) ++k;
-      if (k == s.size()) return bytes;
+      if (k == s.size()) return;
       if (s[k] == Unit('\\')) {
         if (!TrimLeft(s.substr(k + 1)).empty()) Fail("bad hex data: text after the backslash");
         if (!NextLine(s)) Fail("hex data continues past the end of the file");
@@ -310,7 +356,11 @@ class Parser {
   std::size_t pos_ = 0, line_ = 0;
   bool tentative_ = false;
   Key* key_ = nullptr;
+  // Reused from value to value: the raw text of an escaped string, the value's name, its
+  // text and its data bytes.
   std::basic_string<Unit> scratch_;
+  std::u16string valueName_, valueText_;
+  std::string bytes_;
 };
 
 bool HasPrefix(std::string_view bytes, std::string_view prefix) {
@@ -319,25 +369,26 @@ bool HasPrefix(std::string_view bytes, std::string_view prefix) {
 
 Tree ReadUtf16(std::string_view bytes, const std::string& name) {
   if (bytes.size() % 2) throw RegFileError(name + ":1: UTF-16 file with an odd number of bytes");
-  std::u16string units(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i)
-    units[i] = char16_t(static_cast<unsigned char>(bytes[2 * i]) |
-                        (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  // On a little-endian host, aligned bytes (a mapped file's) are read as units in place:
+  // copying them into fresh memory first cost a third of the load. They are only read.
+  std::u16string units;
+  std::u16string_view text;
+  if (std::endian::native == std::endian::little &&
+      reinterpret_cast<std::uintptr_t>(bytes.data()) % alignof(char16_t) == 0) {
+    text = std::u16string_view(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+  } else {
+    units.resize(bytes.size() / 2);
+    for (std::size_t i = 0; i < units.size(); ++i)
+      units[i] = char16_t(static_cast<unsigned char>(bytes[2 * i]) |
+                          (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    text = units;
+  }
   Tree tree;
-  Parser<char16_t>(units, name, Encoding::Utf16, tree).Run();
+  Parser<char16_t>(text, name, Encoding::Utf16, tree).Run();
   return tree;
 }
 
 }  // namespace
-
-std::string Utf16Bytes(std::u16string_view text) {
-  std::string bytes(text.size() * 2, '\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    bytes[2 * i] = char(text[i] & 0xFF);
-    bytes[2 * i + 1] = char(text[i] >> 8);
-  }
-  return bytes;
-}
 
 Tree ReadRegFile(std::string_view bytes, const std::string& name) {
   Tree tree;

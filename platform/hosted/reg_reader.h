@@ -11,7 +11,4 @@ namespace hosted::reg {
 // Reads a whole file in one pass over its bytes. Throws RegFileError "NAME:LINE: what".
 Tree ReadRegFile(std::string_view bytes, const std::string& name);
 
-// UTF-16 code units as the little-endian bytes the registry stores.
-std::string Utf16Bytes(std::u16string_view text);
-
 }  // namespace hosted::reg

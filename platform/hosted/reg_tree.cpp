@@ -1,7 +1,10 @@
 #include "platform/hosted/reg_tree.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <iterator>
+#include <stdexcept>
 
 namespace hosted::reg {
 
@@ -15,7 +18,16 @@ bool InEvenPairs(char16_t c) {
 
 bool InOddPairs(char16_t c) { return (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E); }
 
-constexpr std::size_t kIndexThreshold = 8;  // below it a linear scan is faster than hashing
+constexpr std::size_t kIndexThreshold = 8;       // below it a linear scan is faster than hashing
+constexpr std::size_t kMaxStorage = UINT32_MAX;  // records hold 32-bit positions
+
+// Rotate-and-xor over the upper-cased units, mixed once at the end so that the low bits,
+// which pick the index slot, depend on every unit.
+std::uint32_t NameHash(std::u16string_view name) {
+  std::uint64_t h = name.size();
+  for (char16_t c : name) h = std::rotl(h, 7) ^ Upcase(c);
+  return std::uint32_t((h * 0x9E3779B97F4A7C15ull) >> 32);
+}
 
 }  // namespace
 
@@ -60,24 +72,6 @@ bool Key::Less::operator()(const std::unique_ptr<Key>& a, std::u16string_view b)
 }
 bool Key::Less::operator()(std::u16string_view a, const std::unique_ptr<Key>& b) const {
   return CompareNoCase(a, b->name_) < 0;
-}
-
-std::size_t Key::ValueHash::operator()(std::uint32_t index) const {
-  return (*this)((*values)[index].name);
-}
-std::size_t Key::ValueHash::operator()(std::u16string_view name) const {
-  std::size_t h = 1469598103934665603ull;
-  for (char16_t c : name) h = (h ^ Upcase(c)) * 1099511628211ull;
-  return h;
-}
-bool Key::ValueEqual::operator()(std::uint32_t a, std::uint32_t b) const {
-  return CompareNoCase(Name(a), Name(b)) == 0;
-}
-bool Key::ValueEqual::operator()(std::uint32_t a, std::u16string_view b) const {
-  return CompareNoCase(Name(a), b) == 0;
-}
-bool Key::ValueEqual::operator()(std::u16string_view a, std::uint32_t b) const {
-  return CompareNoCase(a, Name(b)) == 0;
 }
 
 Key::Key(std::u16string name, Key* parent) : name_(std::move(name)), parent_(parent) {}
@@ -151,52 +145,108 @@ std::size_t Key::MaxChildNameLength() const {
   return maxChildName_;
 }
 
-std::size_t Key::FindValueIndex(std::u16string_view name) const {
-  if (valueIndex_) {
-    auto it = valueIndex_->find(name);
-    return it == valueIndex_->end() ? values_.size() : *it;
+Value Key::ValueAt(std::size_t index) const {
+  const Record& r = records_[index];
+  auto data = reinterpret_cast<const char*>(storage_.data() + r.start + r.nameSize);
+  return {NameOf(r), r.type, std::string_view(data, r.dataSize)};
+}
+
+std::u16string_view Key::NameOf(const Record& record) const {
+  return std::u16string_view(storage_).substr(record.start, record.nameSize);
+}
+
+std::size_t Key::FindRecord(std::u16string_view name, std::uint32_t hash) const {
+  auto same = [&](const Record& r) {
+    return r.hash == hash && r.nameSize == name.size() && CompareNoCase(NameOf(r), name) == 0;
+  };
+  if (index_.empty()) {
+    for (std::size_t i = 0; i < records_.size(); ++i)
+      if (same(records_[i])) return i;
+    return records_.size();
   }
-  for (std::size_t i = 0; i < values_.size(); ++i)
-    if (CompareNoCase(values_[i].name, name) == 0) return i;
-  return values_.size();
+  std::size_t mask = index_.size() - 1;
+  for (std::size_t slot = hash & mask; index_[slot] != 0; slot = (slot + 1) & mask)
+    if (same(records_[index_[slot] - 1])) return index_[slot] - 1;
+  return records_.size();
 }
 
-const Value* Key::FindValue(std::u16string_view name) const {
-  std::size_t i = FindValueIndex(name);
-  return i == values_.size() ? nullptr : &values_[i];
+std::optional<Value> Key::FindValue(std::u16string_view name) const {
+  std::size_t i = FindRecord(name, NameHash(name));
+  if (i == records_.size()) return std::nullopt;
+  return ValueAt(i);
 }
 
-void Key::SetValue(std::u16string_view name, DWORD type, std::string data) {
-  std::size_t i = FindValueIndex(name);
-  if (i < values_.size()) {
-    values_[i].type = type;
-    values_[i].data = std::move(data);
+// Appends a name and data to the storage; returns where they start.
+std::uint32_t Key::Store(std::u16string_view name, std::string_view data) {
+  std::size_t start = storage_.size(), units = name.size() + (data.size() + 1) / 2;
+  if (units > kMaxStorage - start) throw std::length_error("registry key too large");
+  storage_.resize(start + units);
+  std::copy(name.begin(), name.end(), storage_.begin() + std::ptrdiff_t(start));
+  if (!data.empty()) std::memcpy(storage_.data() + start + name.size(), data.data(), data.size());
+  return std::uint32_t(start);
+}
+
+void Key::SetValue(std::u16string_view name, DWORD type, std::string_view data) {
+  std::uint32_t hash = NameHash(name);
+  std::size_t i = FindRecord(name, hash);
+  if (i < records_.size()) {
+    // The name keeps the letter case it was first set in.
+    Record& r = records_[i];
+    std::u16string oldName(NameOf(r));
+    unused_ += r.nameSize + (r.dataSize + 1) / 2;
+    r = {Store(oldName, data), r.nameSize, std::uint32_t(data.size()), type, hash};
+    if (unused_ > storage_.size() / 2) Compact();
     return;
   }
-  values_.push_back(Value{std::u16string(name), type, std::move(data)});
-  if (valueIndex_) {
-    valueIndex_->insert(std::uint32_t(i));
-  } else if (values_.size() > kIndexThreshold) {
-    RebuildValueIndex();
+  records_.push_back(
+      {Store(name, data), std::uint32_t(name.size()), std::uint32_t(data.size()), type, hash});
+  if (index_.empty() ? records_.size() > kIndexThreshold : records_.size() * 2 > index_.size()) {
+    RebuildIndex();
+  } else if (!index_.empty()) {
+    IndexRecord(std::uint32_t(i));
   }
 }
 
 void Key::DeleteValue(std::u16string_view name) {
-  std::size_t i = FindValueIndex(name);
-  if (i == values_.size()) return;
-  values_.erase(values_.begin() + std::ptrdiff_t(i));
-  if (valueIndex_) RebuildValueIndex();
+  std::size_t i = FindRecord(name, NameHash(name));
+  if (i == records_.size()) return;
+  unused_ += records_[i].nameSize + (records_[i].dataSize + 1) / 2;
+  records_.erase(records_.begin() + std::ptrdiff_t(i));
+  if (!index_.empty()) RebuildIndex();
+  if (unused_ > storage_.size() / 2) Compact();
 }
 
 void Key::ClearValues() {
-  valueIndex_.reset();
-  std::vector<Value>().swap(values_);
+  std::vector<Record>().swap(records_);
+  std::u16string().swap(storage_);
+  std::vector<std::uint32_t>().swap(index_);
+  unused_ = 0;
 }
 
-void Key::RebuildValueIndex() {
-  valueIndex_ =
-      std::make_unique<ValueIndex>(values_.size() * 2, ValueHash{&values_}, ValueEqual{&values_});
-  for (std::size_t i = 0; i < values_.size(); ++i) valueIndex_->insert(std::uint32_t(i));
+void Key::RebuildIndex() {
+  std::size_t size = 16;
+  while (size < records_.size() * 2) size *= 2;
+  index_.assign(size, 0);
+  for (std::size_t i = 0; i < records_.size(); ++i) IndexRecord(std::uint32_t(i));
+}
+
+// Places a record in the first free slot from its hash on.
+void Key::IndexRecord(std::uint32_t index) {
+  std::size_t mask = index_.size() - 1, slot = records_[index].hash & mask;
+  while (index_[slot] != 0) slot = (slot + 1) & mask;
+  index_[slot] = index + 1;
+}
+
+// Copies what the records name into fresh storage, in record order.
+void Key::Compact() {
+  std::u16string storage;
+  for (Record& r : records_) {
+    auto start = std::uint32_t(storage.size());
+    storage.append(storage_, r.start, r.nameSize + (r.dataSize + 1) / 2);
+    r.start = start;
+  }
+  storage_.swap(storage);
+  unused_ = 0;
 }
 
 Tree::Tree() {

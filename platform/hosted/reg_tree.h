@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/platform.h"
@@ -23,10 +23,11 @@ using platform::DWORD;
 char16_t Upcase(char16_t c);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 
+// A value as its key holds it; the views stay valid until the key's values change.
 struct Value {
-  std::u16string name;  // empty: the key's default value
+  std::u16string_view name;  // empty: the key's default value
   DWORD type = 0;
-  std::string data;  // raw bytes; text types hold UTF-16LE
+  std::string_view data;  // raw bytes; text types hold UTF-16LE
 };
 
 bool IsTextType(DWORD type);  // REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ
@@ -54,10 +55,11 @@ class Key {
     for (const auto& child : children_) f(*child);
   }
 
-  // Values.
-  const std::vector<Value>& Values() const { return values_; }
-  const Value* FindValue(std::u16string_view name) const;
-  void SetValue(std::u16string_view name, DWORD type, std::string data);
+  // Values, in the order they were first set.
+  std::size_t ValueCount() const { return records_.size(); }
+  Value ValueAt(std::size_t index) const;
+  std::optional<Value> FindValue(std::u16string_view name) const;
+  void SetValue(std::u16string_view name, DWORD type, std::string_view data);
   void DeleteValue(std::u16string_view name);
   void ClearValues();
 
@@ -70,33 +72,33 @@ class Key {
   };
   using Children = std::set<std::unique_ptr<Key>, Less>;
 
-  // Looks values up by folded name once a key holds many; entries are indexes into values_.
-  struct ValueHash {
-    using is_transparent = void;
-    const std::vector<Value>* values;
-    std::size_t operator()(std::uint32_t index) const;
-    std::size_t operator()(std::u16string_view name) const;
+  // A value: its name's units and then its data's bytes lie in storage_ from start on. A
+  // value replaced or deleted leaves its units there until the storage is compacted.
+  struct Record {
+    std::uint32_t start, nameSize, dataSize;  // nameSize in units, dataSize in bytes
+    DWORD type;
+    std::uint32_t hash;  // of the upper-cased name
   };
-  struct ValueEqual {
-    using is_transparent = void;
-    const std::vector<Value>* values;
-    std::u16string_view Name(std::uint32_t index) const { return (*values)[index].name; }
-    bool operator()(std::uint32_t a, std::uint32_t b) const;
-    bool operator()(std::uint32_t a, std::u16string_view b) const;
-    bool operator()(std::u16string_view a, std::uint32_t b) const;
-  };
-  using ValueIndex = std::unordered_set<std::uint32_t, ValueHash, ValueEqual>;
 
-  std::size_t FindValueIndex(std::u16string_view name) const;  // values_.size() if absent
-  void RebuildValueIndex();
+  std::size_t FindRecord(std::u16string_view name, std::uint32_t hash) const;  // or count
+  std::u16string_view NameOf(const Record& record) const;
+  std::uint32_t Store(std::u16string_view name, std::string_view data);
+  void RebuildIndex();
+  void IndexRecord(std::uint32_t index);
+  void Compact();
   void TakeChildren(std::vector<std::unique_ptr<Key>>& into);
   void ForgetEnumeration() const { cursorValid_ = false; }
 
   std::u16string name_;
   Key* parent_;
   Children children_;
-  std::vector<Value> values_;
-  std::unique_ptr<ValueIndex> valueIndex_;
+  std::vector<Record> records_;
+  // Units rather than bytes so that names can be read in place; data is read as bytes.
+  std::u16string storage_;
+  std::size_t unused_ = 0;  // units of storage_ that no record names
+  // Once a key holds more than a few values: an open-addressing table of record index + 1
+  // (0: free), a power of two in size and at most half full.
+  std::vector<std::uint32_t> index_;
   // The last enumerated position, so that walking by index does not restart each time.
   mutable Children::const_iterator cursor_;
   mutable std::size_t cursorIndex_ = 0;

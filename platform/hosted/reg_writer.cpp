@@ -61,7 +61,7 @@ class Writer {
       if (!path.empty()) path += u'\\';
       path += frame.key->Name();
       // Roots exist anyway; they get a section only for values of their own.
-      if (frame.key->Parent() || !frame.key->Values().empty()) Section(*frame.key, path);
+      if (frame.key->Parent() || frame.key->ValueCount() > 0) Section(*frame.key, path);
       std::size_t first = stack.size();
       frame.key->ForEachChild([&](const Key& child) { stack.push_back({&child, path.size()}); });
       std::reverse(stack.begin() + std::ptrdiff_t(first), stack.end());
@@ -73,7 +73,7 @@ class Writer {
     Text(path);
     Ascii("]");
     Newline();
-    for (const Value& value : key.Values()) ValueLine(value);
+    for (std::size_t i = 0; i < key.ValueCount(); ++i) ValueLine(key.ValueAt(i));
     Newline();
   }
 
@@ -124,8 +124,8 @@ class Writer {
   }
 
   // The bytes of text in hex form: UTF-16LE in a Version 5.00 file, ANSI in a REGEDIT4 one.
-  std::string HexText(const std::string& data) {
-    if (flavour_ == Flavour::Version5) return data;
+  std::string HexText(std::string_view data) {
+    if (flavour_ == Flavour::Version5) return std::string(data);
     auto ansi = data.size() % 2 ? std::nullopt : Utf16ToAnsi(Units(data, units_));
     if (!ansi) throw std::runtime_error("a text value cannot be held by a REGEDIT4 file");
     return *ansi;

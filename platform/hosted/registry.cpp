@@ -129,7 +129,8 @@ Registry::Registry(bool userIsAdmin) : state_(std::make_unique<State>(userIsAdmi
 Registry::~Registry() = default;
 
 void Registry::Load(const std::filesystem::path& file) {
-  LoadText(reg::ReadWholeFile(file), file.string());
+  reg::FileBytes bytes(file);
+  LoadText(bytes.View(), file.string());
 }
 
 void Registry::LoadText(std::string_view bytes, const std::string& name) {
@@ -163,7 +164,7 @@ LONG Registry::RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   Handle handle;
   if (LONG error = state_->Use(key, KEY_QUERY_VALUE, handle)) return error;
-  const reg::Value* value = handle.key->FindValue(AnsiToUtf16(valueName ? valueName : ""));
+  std::optional<reg::Value> value = handle.key->FindValue(AnsiToUtf16(valueName ? valueName : ""));
   if (!value) return ERROR_FILE_NOT_FOUND;
   if (type) *type = value->type;
   if (!dataSize) return ERROR_SUCCESS;
@@ -194,9 +195,10 @@ LONG Registry::RegQueryInfoKeyA(HKEY key, char* className, DWORD* classSize, DWO
   if (subKeys) *subKeys = static_cast<DWORD>(k.ChildCount());
   if (maxSubKeyLen) *maxSubKeyLen = static_cast<DWORD>(k.MaxChildNameLength());
   if (maxClassLen) *maxClassLen = 0;
-  if (values) *values = static_cast<DWORD>(k.Values().size());
+  if (values) *values = static_cast<DWORD>(k.ValueCount());
   std::size_t longestName = 0, longestData = 0;
-  for (const reg::Value& value : k.Values()) {
+  for (std::size_t i = 0; i < k.ValueCount(); ++i) {
+    reg::Value value = k.ValueAt(i);
     longestName = std::max(longestName, value.name.size());
     longestData = std::max(longestData, value.data.size());
   }
