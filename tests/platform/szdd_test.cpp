@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"blank_run", std::string(5000, ' ') + Text(100)},
                     Case{"period_4096", Periodic(100000, 4096)},
                     Case{"period_4095", Periodic(100000, 4095)},
-                    Case{"period_3", Periodic(100000, 3)}, Case{"fifty_mb", Mixed(50 << 20)}),
+                    Case{"period_3", Periodic(100000, 3)}, Case{"four_mb", Mixed(4 << 20)}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 bool IsPrefix(const std::string& part, const std::string& whole) {
