@@ -129,6 +129,7 @@ HANDLE FileSystem::State::OpenFileAt(const Located& at, DWORD access, DWORD shar
       ::close(fd);
       return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     }
+    GiveBack(at);
     MarkWritten(key);
   }
   if (disposition == CREATE_ALWAYS) {
@@ -199,10 +200,16 @@ BOOL FileSystem::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD
     if (written) *written = toWrite;
     return TRUE;
   }
+  // Only the bytes that lengthen the file take free space; those it overwrites do not.
   auto free = s.freeBytes.find(open->drive);
   DWORD fits = toWrite;
-  if (free != s.freeBytes.end())
-    fits = static_cast<DWORD>(std::min<std::uint64_t>(toWrite, free->second));
+  std::uint64_t end = 0;
+  if (free != s.freeBytes.end()) {
+    struct stat st {};
+    if (fstat(open->fd, &st) == 0) end = static_cast<std::uint64_t>(st.st_size);
+    std::uint64_t overwritten = end > open->position ? end - open->position : 0;
+    fits = static_cast<DWORD>(std::min<std::uint64_t>(toWrite, overwritten + free->second));
+  }
   DWORD total = 0;
   while (total < fits) {
     ssize_t n = pwrite(open->fd, static_cast<const char*>(buffer) + total, fits - total,
@@ -211,7 +218,7 @@ BOOL FileSystem::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD
     total += static_cast<DWORD>(n);
     open->position += static_cast<std::uint64_t>(n);
   }
-  if (free != s.freeBytes.end()) free->second -= total;
+  if (free != s.freeBytes.end() && open->position > end) free->second -= open->position - end;
   if (total > 0) s.MarkWritten(open->key);
   if (written) *written = total;
   return total == toWrite ? TRUE : Fail(ERROR_DISK_FULL, FALSE);

@@ -90,6 +90,7 @@ BOOL FileSystem::DeleteFileA(const char* name) {
   if (s.Attributes(*at) & FILE_ATTRIBUTE_READONLY) return Fail(ERROR_ACCESS_DENIED, FALSE);
   s.Touch(*at);
   if (unlink(at->host.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  s.GiveBack(*at);
   s.kept.erase(KeyOf(at->path));
   return TRUE;
 }

@@ -95,6 +95,11 @@ void FileSystem::State::Touch(const Located& at) {
   touched.emplace(key, before);
 }
 
+void FileSystem::State::GiveBack(const Located& at) {
+  auto free = freeBytes.find(at.drive->letter);
+  if (free != freeBytes.end() && at.info) free->second += at.info->size;
+}
+
 void FileSystem::State::MarkWritten(const std::string& key) {
   auto it = touched.find(key);
   if (it != touched.end()) it->second.written = true;

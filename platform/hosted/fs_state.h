@@ -93,6 +93,8 @@ struct FileSystem::State {
   OpenFile* File(HANDLE handle);
   bool SharingAllows(const Located& at, DWORD access, DWORD share) const;
   bool OpenWithoutDeleteShare(const Located& at) const;
+  // A drive with a free-space limit gets back the bytes of a file deleted or emptied.
+  void GiveBack(const Located& at);
 
   HANDLE OpenDevice(DWORD access, DWORD share);
   HANDLE OpenFileAt(const Located& at, DWORD access, DWORD share, DWORD disposition, DWORD flags);

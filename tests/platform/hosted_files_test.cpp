@@ -123,19 +123,27 @@ TEST_F(HostedFiles, ProtectedFoldersRefuseUsersButNotAdministrators) {
   }
 }
 
-TEST_F(HostedFiles, FreeBytesGiveShortWrites) {
+// free_bytes is the drive's free space: what lengthens a file takes from it, deleting or
+// emptying a file gives it back, overwriting takes nothing.
+TEST_F(HostedFiles, FreeBytesAreTheDrivesFreeSpace) {
   m.config.freeBytes['C'] = 10;
   m.Start();
-  HANDLE h = Open("C:\\f.bin", GENERIC_WRITE, CREATE_ALWAYS);
-  DWORD n = 0;
-  EXPECT_TRUE(P().WriteFile(h, "12345678", 8, &n, nullptr));
-  EXPECT_EQ(n, 8u);
-  P().SetLastError(0);
-  EXPECT_FALSE(P().WriteFile(h, "abcde", 5, &n, nullptr));
-  EXPECT_EQ(n, 2u);
-  EXPECT_EQ(P().GetLastError(), ERROR_DISK_FULL);
-  P().CloseHandle(h);
+  auto write = [&](const char* path, DWORD disposition, const std::string& data) {
+    HANDLE h = Open(path, GENERIC_WRITE, disposition);
+    DWORD n = 0;
+    P().SetLastError(0);
+    bool whole = P().WriteFile(h, data.data(), DWORD(data.size()), &n, nullptr) != FALSE;
+    EXPECT_EQ(P().GetLastError(), whole ? 0u : ERROR_DISK_FULL);
+    P().CloseHandle(h);
+    return n;
+  };
+  EXPECT_EQ(write("C:\\f.bin", CREATE_ALWAYS, "12345678abcde"), 10u);
   EXPECT_EQ(m.Read("c/f.bin"), "12345678ab");
+  EXPECT_EQ(write("C:\\f.bin", OPEN_EXISTING, "XYZ"), 3u) << "overwritten in place";
+  EXPECT_EQ(write("C:\\f.bin", OPEN_EXISTING, std::string(11, 'o')), 10u);
+  EXPECT_TRUE(P().DeleteFileA("C:\\f.bin"));
+  EXPECT_EQ(write("C:\\g.bin", CREATE_ALWAYS, std::string(10, 'g')), 10u) << "deleted: given back";
+  EXPECT_EQ(write("C:\\g.bin", CREATE_ALWAYS, std::string(11, 'h')), 10u) << "emptied: given back";
 }
 
 TEST_F(HostedFiles, AliasesAreNumberedInNameOrderUnlessShortNamesAreOff) {

@@ -180,7 +180,7 @@ TEST_F(FilesTest, AFailedCopyLeavesTheTargetAsItWasOrRemovesIt) {
       {"C:\\keep", {{"CreateFileA", 3, ERROR_FILE_NOT_FOUND}}, 1},
       {"C:\\dst", {{"ReadFile", 2, 23}}, 1},
       {"C:\\dst", {{"CreateFileA", 4, ERROR_SHARING_VIOLATION}}, 2},
-      {"C:\\full", {}, 3},  // last: written space stays used
+      {"C:\\full", {}, 3},
   };
   EXPECT_FALSE(winsys::CopyFileKeepDate("C:\\none", "C:\\keep"));
   EXPECT_EQ(Status(), 1);
@@ -226,7 +226,8 @@ TEST_F(FilesTest, SaveListToFileWritesWholeOrRaises) {
   EXPECT_EQ(machine.Read("c/a[1].lst"), "D:\\one.orv\r\n\r\nSetup 2.0\r\n");
   for (auto [path, code] : {std::pair{"C:\\x\\x.lst", 3}, {"C:\\ro.lst", 5}, {"C:\\full", 101}}) {
     try {
-      winsys::SaveListToFile({"a line that is longer than the free space"}, path);
+      winsys::SaveListToFile({"a line that is longer than all the free space left on the drive"},
+                             path);
       ADD_FAILURE() << path;
     } catch (const winsys::EInOutError& error) {
       EXPECT_EQ(error.Code(), code) << path;
