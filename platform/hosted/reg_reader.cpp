@@ -1,9 +1,11 @@
 #include "platform/hosted/reg_reader.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "platform/hosted/codepage.h"
 #include "platform/hosted/registry.h"
@@ -24,12 +26,20 @@ bool IsBlank(Unit c) {
   return c == Unit(' ') || c == Unit('\t');
 }
 
+// Each byte's value as a hex digit, or -1: one look-up per digit instead of three range
+// tests, as hex data is often most of a file's digits.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+  std::array<signed char, 256> digits{};
+  digits.fill(-1);
+  for (int c = 0; c < 10; ++c) digits['0' + c] = static_cast<signed char>(c);
+  for (int c = 0; c < 6; ++c) digits['a' + c] = digits['A' + c] = static_cast<signed char>(10 + c);
+  return digits;
+}();
+
 template <typename Unit>
 int HexDigit(Unit c) {
-  if (c >= Unit('0') && c <= Unit('9')) return int(c - Unit('0'));
-  if (c >= Unit('a') && c <= Unit('f')) return int(c - Unit('a')) + 10;
-  if (c >= Unit('A') && c <= Unit('F')) return int(c - Unit('A')) + 10;
-  return -1;
+  auto u = static_cast<std::make_unsigned_t<Unit>>(c);
+  return u < kHexDigits.size() ? kHexDigits[u] : -1;
 }
 
 // 1 to maxDigits hex digits and nothing else.
@@ -326,19 +336,28 @@ class Parser {
   // line continues on the next one.
   void HexBytes(View s, std::string& bytes) {
     bytes.clear();
-    std::size_t k = 0;
+    while (HexLine(s, bytes))
+      if (!NextLine(s)) Fail("hex data continues past the end of the file");
+  }
+
+  // One line's byte pairs appended to bytes; true when a backslash continues them. Each
+  // byte takes two digits, so the line's half is room enough to write them in place.
+  bool HexLine(View s, std::string& bytes) {
+    std::size_t at = bytes.size(), k = 0;
+    bytes.resize(at + s.size() / 2);
+    char* out = bytes.data() + at;
+    bool continued = false;
     for (;;) {
       while (k < s.size() && IsBlank(s[k])) ++k;
-      if (k == s.size()) return;
+      if (k == s.size()) break;
       if (s[k] == Unit('\\')) {
         if (!TrimLeft(s.substr(k + 1)).empty()) Fail("bad hex data: text after the backslash");
-        if (!NextLine(s)) Fail("hex data continues past the end of the file");
-        k = 0;
-        continue;
+        continued = true;
+        break;
       }
       int high = HexDigit(s[k]), low = k + 1 < s.size() ? HexDigit(s[k + 1]) : -1;
       if (high < 0 || low < 0) Fail("bad hex data (expected two hex digits)");
-      bytes += char(high * 16 + low);
+      *out++ = char(high * 16 + low);
       k += 2;
       while (k < s.size() && IsBlank(s[k])) ++k;
       if (k < s.size() && s[k] == Unit(',')) {
@@ -347,6 +366,8 @@ class Parser {
         Fail("bad hex data (expected a comma between bytes)");
       }
     }
+    bytes.resize(std::size_t(out - bytes.data()));
+    return continued;
   }
 
   View text_;
