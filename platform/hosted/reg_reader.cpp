@@ -143,6 +143,7 @@ class Parser {
     Header();
     View line;
     while (NextLine(line)) Line(TrimLeft(line));
+    Flush();
   }
 
  private:
@@ -202,7 +203,13 @@ class Parser {
     }
   }
 
+  // The values read since the last [key] line go into their key in one step.
+  void Flush() {
+    if (key_ && staged_.ValueCount() > 0) key_->TakeValues(staged_);
+  }
+
   void KeyLine(View s) {
+    Flush();
     if (s.back() != Unit(']') || s.size() < 2) Fail("missing ] at the end of the key line");
     bool remove = s[1] == Unit('-');
     std::size_t start = remove ? 2 : 1;
@@ -296,9 +303,12 @@ class Parser {
       Quoted(s, i, valueText_);
       if (i != s.size()) Fail("text after the closing quote of the string");
       valueText_ += u'\0';
-      return key_->SetValue(valueName_, platform::REG_SZ, LittleEndianBytes(valueText_, bytes_));
+      return staged_.SetValue(valueName_, platform::REG_SZ, LittleEndianBytes(valueText_, bytes_));
     }
-    if (Equals(s, "-")) return key_->DeleteValue(valueName_);
+    if (Equals(s, "-")) {
+      Flush();
+      return key_->DeleteValue(valueName_);
+    }
     if (StartsWithNoCase(s, "dword:")) return Dword(s.substr(6));
     if (StartsWithNoCase(s, "hex")) return Hex(s.substr(3));
     Fail("unknown value type (expected \"string\", dword:, hex:, hex(N): or -)");
@@ -309,7 +319,7 @@ class Parser {
     if (!n) Fail("bad dword value (expected 1 to 8 hex digits)");
     char data[4];
     for (int k = 0; k < 4; ++k) data[k] = char((*n >> (8 * k)) & 0xFF);
-    key_->SetValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
+    staged_.SetValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
   }
 
   void Hex(View s) {
@@ -327,9 +337,9 @@ class Parser {
     if (IsTextType(type) && tree_.flavour == Flavour::Regedit4) {
       valueText_.clear();
       AppendAnsiToUtf16(bytes_, valueText_);
-      return key_->SetValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
+      return staged_.SetValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
     }
-    key_->SetValue(valueName_, type, bytes_);
+    staged_.SetValue(valueName_, type, bytes_);
   }
 
   // Comma-separated byte pairs, in place of what bytes held; a backslash at the end of a
@@ -377,6 +387,9 @@ class Parser {
   std::size_t pos_ = 0, line_ = 0;
   bool tentative_ = false;
   Key* key_ = nullptr;
+  // The values of key_ read since its [key] line; a key set from here is allocated once, in
+  // its final size, instead of growing value by value.
+  Key staged_{u"", nullptr};
   // Reused from value to value: the raw text of an escaped string, the value's name, its
   // text and its data bytes.
   std::basic_string<Unit> scratch_;
