@@ -1,9 +1,11 @@
 #include "platform/hosted/reg_reader.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "platform/hosted/codepage.h"
 #include "platform/hosted/registry.h"
@@ -24,12 +26,20 @@ bool IsBlank(Unit c) {
   return c == Unit(' ') || c == Unit('\t');
 }
 
+// Each byte's value as a hex digit, or -1: one look-up per digit instead of three range
+// tests, as hex data is often most of a file's digits.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+  std::array<signed char, 256> digits{};
+  digits.fill(-1);
+  for (int c = 0; c < 10; ++c) digits['0' + c] = static_cast<signed char>(c);
+  for (int c = 0; c < 6; ++c) digits['a' + c] = digits['A' + c] = static_cast<signed char>(10 + c);
+  return digits;
+}();
+
 template <typename Unit>
 int HexDigit(Unit c) {
-  if (c >= Unit('0') && c <= Unit('9')) return int(c - Unit('0'));
-  if (c >= Unit('a') && c <= Unit('f')) return int(c - Unit('a')) + 10;
-  if (c >= Unit('A') && c <= Unit('F')) return int(c - Unit('A')) + 10;
-  return -1;
+  auto u = static_cast<std::make_unsigned_t<Unit>>(c);
+  return u < kHexDigits.size() ? kHexDigits[u] : -1;
 }
 
 // 1 to maxDigits hex digits and nothing else.
@@ -133,6 +143,7 @@ class Parser {
     Header();
     View line;
     while (NextLine(line)) Line(TrimLeft(line));
+    Flush();
   }
 
  private:
@@ -192,7 +203,13 @@ class Parser {
     }
   }
 
+  // The values read since the last [key] line go into their key in one step.
+  void Flush() {
+    if (key_ && staged_.ValueCount() > 0) key_->TakeValues(staged_);
+  }
+
   void KeyLine(View s) {
+    Flush();
     if (s.back() != Unit(']') || s.size() < 2) Fail("missing ] at the end of the key line");
     bool remove = s[1] == Unit('-');
     std::size_t start = remove ? 2 : 1;
@@ -286,9 +303,12 @@ class Parser {
       Quoted(s, i, valueText_);
       if (i != s.size()) Fail("text after the closing quote of the string");
       valueText_ += u'\0';
-      return key_->SetValue(valueName_, platform::REG_SZ, LittleEndianBytes(valueText_, bytes_));
+      return staged_.SetValue(valueName_, platform::REG_SZ, LittleEndianBytes(valueText_, bytes_));
     }
-    if (Equals(s, "-")) return key_->DeleteValue(valueName_);
+    if (Equals(s, "-")) {
+      Flush();
+      return key_->DeleteValue(valueName_);
+    }
     if (StartsWithNoCase(s, "dword:")) return Dword(s.substr(6));
     if (StartsWithNoCase(s, "hex")) return Hex(s.substr(3));
     Fail("unknown value type (expected \"string\", dword:, hex:, hex(N): or -)");
@@ -299,7 +319,7 @@ class Parser {
     if (!n) Fail("bad dword value (expected 1 to 8 hex digits)");
     char data[4];
     for (int k = 0; k < 4; ++k) data[k] = char((*n >> (8 * k)) & 0xFF);
-    key_->SetValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
+    staged_.SetValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
   }
 
   void Hex(View s) {
@@ -317,28 +337,37 @@ class Parser {
     if (IsTextType(type) && tree_.flavour == Flavour::Regedit4) {
       valueText_.clear();
       AppendAnsiToUtf16(bytes_, valueText_);
-      return key_->SetValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
+      return staged_.SetValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
     }
-    key_->SetValue(valueName_, type, bytes_);
+    staged_.SetValue(valueName_, type, bytes_);
   }
 
   // Comma-separated byte pairs, in place of what bytes held; a backslash at the end of a
   // line continues on the next one.
   void HexBytes(View s, std::string& bytes) {
     bytes.clear();
-    std::size_t k = 0;
+    while (HexLine(s, bytes))
+      if (!NextLine(s)) Fail("hex data continues past the end of the file");
+  }
+
+  // One line's byte pairs appended to bytes; true when a backslash continues them. Each
+  // byte takes two digits, so the line's half is room enough to write them in place.
+  bool HexLine(View s, std::string& bytes) {
+    std::size_t at = bytes.size(), k = 0;
+    bytes.resize(at + s.size() / 2);
+    char* out = bytes.data() + at;
+    bool continued = false;
     for (;;) {
       while (k < s.size() && IsBlank(s[k])) ++k;
-      if (k == s.size()) return;
+      if (k == s.size()) break;
       if (s[k] == Unit('\\')) {
         if (!TrimLeft(s.substr(k + 1)).empty()) Fail("bad hex data: text after the backslash");
-        if (!NextLine(s)) Fail("hex data continues past the end of the file");
-        k = 0;
-        continue;
+        continued = true;
+        break;
       }
       int high = HexDigit(s[k]), low = k + 1 < s.size() ? HexDigit(s[k + 1]) : -1;
       if (high < 0 || low < 0) Fail("bad hex data (expected two hex digits)");
-      bytes += char(high * 16 + low);
+      *out++ = char(high * 16 + low);
       k += 2;
       while (k < s.size() && IsBlank(s[k])) ++k;
       if (k < s.size() && s[k] == Unit(',')) {
@@ -347,6 +376,8 @@ class Parser {
         Fail("bad hex data (expected a comma between bytes)");
       }
     }
+    bytes.resize(std::size_t(out - bytes.data()));
+    return continued;
   }
 
   View text_;
@@ -356,6 +387,9 @@ class Parser {
   std::size_t pos_ = 0, line_ = 0;
   bool tentative_ = false;
   Key* key_ = nullptr;
+  // The values of key_ read since its [key] line; a key set from here is allocated once, in
+  // its final size, instead of growing value by value.
+  Key staged_{u"", nullptr};
   // Reused from value to value: the raw text of an escaped string, the value's name, its
   // text and its data bytes.
   std::basic_string<Unit> scratch_;

@@ -223,6 +223,26 @@ void Key::ClearValues() {
   unused_ = 0;
 }
 
+void Key::TakeValues(Key& from) {
+  if (!records_.empty()) {
+    for (std::size_t i = 0; i < from.ValueCount(); ++i) {
+      Value value = from.ValueAt(i);
+      SetValue(value.name, value.type, value.data);
+    }
+  } else {
+    if (from.unused_ > 0) from.Compact();
+    records_.assign(from.records_.begin(), from.records_.end());
+    storage_.assign(from.storage_);
+    unused_ = 0;
+    index_.clear();  // it may still have slots from values deleted before
+    if (records_.size() > kIndexThreshold) RebuildIndex();
+  }
+  from.records_.clear();
+  from.storage_.clear();
+  from.index_.clear();
+  from.unused_ = 0;
+}
+
 void Key::RebuildIndex() {
   std::size_t size = 16;
   while (size < records_.size() * 2) size *= 2;

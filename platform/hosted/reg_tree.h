@@ -62,6 +62,11 @@ class Key {
   void SetValue(std::u16string_view name, DWORD type, std::string_view data);
   void DeleteValue(std::u16string_view name);
   void ClearValues();
+  // Sets from's values here in its order, as SetValue one by one would, and empties from
+  // while keeping its memory for the next use. A key without values takes them in blocks
+  // of their exact size, so a key filled through a reused staging key neither grows in
+  // steps nor keeps the spare room of doubling.
+  void TakeValues(Key& from);
 
  private:
   struct Less {
