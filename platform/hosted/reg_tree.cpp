@@ -159,6 +159,7 @@ std::size_t Key::FindRecord(std::u16string_view name, std::uint32_t hash) const 
   auto same = [&](const Record& r) {
     return r.hash == hash && r.nameSize == name.size() && CompareNoCase(NameOf(r), name) == 0;
   };
+  if (index_.empty() && records_.size() > kIndexThreshold) RebuildIndex();
   if (index_.empty()) {
     for (std::size_t i = 0; i < records_.size(); ++i)
       if (same(records_[i])) return i;
@@ -235,7 +236,6 @@ void Key::TakeValues(Key& from) {
     storage_.assign(from.storage_);
     unused_ = 0;
     index_.clear();  // it may still have slots from values deleted before
-    if (records_.size() > kIndexThreshold) RebuildIndex();
   }
   from.records_.clear();
   from.storage_.clear();
@@ -243,7 +243,7 @@ void Key::TakeValues(Key& from) {
   from.unused_ = 0;
 }
 
-void Key::RebuildIndex() {
+void Key::RebuildIndex() const {
   std::size_t size = 16;
   while (size < records_.size() * 2) size *= 2;
   index_.assign(size, 0);
@@ -251,7 +251,7 @@ void Key::RebuildIndex() {
 }
 
 // Places a record in the first free slot from its hash on.
-void Key::IndexRecord(std::uint32_t index) {
+void Key::IndexRecord(std::uint32_t index) const {
   std::size_t mask = index_.size() - 1, slot = records_[index].hash & mask;
   while (index_[slot] != 0) slot = (slot + 1) & mask;
   index_[slot] = index + 1;

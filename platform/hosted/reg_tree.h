@@ -88,8 +88,8 @@ class Key {
   std::size_t FindRecord(std::u16string_view name, std::uint32_t hash) const;  // or count
   std::u16string_view NameOf(const Record& record) const;
   std::uint32_t Store(std::u16string_view name, std::string_view data);
-  void RebuildIndex();
-  void IndexRecord(std::uint32_t index);
+  void RebuildIndex() const;
+  void IndexRecord(std::uint32_t index) const;
   void Compact();
   void TakeChildren(std::vector<std::unique_ptr<Key>>& into);
   void ForgetEnumeration() const { cursorValid_ = false; }
@@ -102,8 +102,9 @@ class Key {
   std::u16string storage_;
   std::size_t unused_ = 0;  // units of storage_ that no record names
   // Once a key holds more than a few values: an open-addressing table of record index + 1
-  // (0: free), a power of two in size and at most half full.
-  std::vector<std::uint32_t> index_;
+  // (0: free), a power of two in size and at most half full. A key that takes its values
+  // at once (a loaded one) builds it on its first look-up, so keys never searched cost none.
+  mutable std::vector<std::uint32_t> index_;
   // The last enumerated position, so that walking by index does not restart each time.
   mutable Children::const_iterator cursor_;
   mutable std::size_t cursorIndex_ = 0;
