@@ -205,6 +205,31 @@ TEST(RegFile, WriterFormat) {
             "\"u\"=\"1\"\r\n\r\n");
 }
 
+// A key named in several sections keeps one set of values: a later section replaces values
+// in place (first letter case and position kept), "-" deletes, and what follows adds.
+TEST(RegFile, AKeyInSeveralSectionsMergesItsValues) {
+  std::string many;
+  for (int i = 0; i < 10; ++i)
+    many += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i) + "\n";
+  Registry reg(true);
+  reg.LoadText(
+      "REGEDIT4\n[HKCU\\T]\n\"Keep\"=\"1\"\n\"Gone\"=\"x\"\n" + many +
+          "[HKCU\\Other]\n\"o\"=\"o\"\n"
+          "[hkcu\\t]\n\"KEEP\"=\"2\"\n\"gone\"=-\n\"v3\"=-\n\"New\"=\"n\"\n\"Gone\"=\"back\"\n",
+      "t.reg");
+  std::string expected =
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes]\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Other]\r\n\"o\"=\"o\"\r\n\r\n"
+      "[HKEY_CURRENT_USER\\T]\r\n\"Keep\"=\"2\"\r\n";
+  for (int i = 0; i < 10; ++i)
+    if (i != 3)
+      expected += "\"v" + std::to_string(i) + "\"=dword:0000000" + std::to_string(i) + "\r\n";
+  expected += "\"New\"=\"n\"\r\n\"Gone\"=\"back\"\r\n\r\n";
+  EXPECT_EQ(Saved(reg), expected);
+  EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, "T", "V9"), std::string("\x09\0\0\0", 4));
+}
+
 TEST(RegFile, LongHexDataIsFoldedAsRegeditFoldsIt) {
   std::string hex;
   for (int i = 0; i < 100; ++i) hex += (i ? ",7f" : "7f");
