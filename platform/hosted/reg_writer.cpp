@@ -33,7 +33,7 @@ bool HasLoneSurrogate(std::u16string_view s) {
 
 class Writer {
  public:
-  explicit Writer(const Tree& tree) : encoding_(tree.encoding), flavour_(tree.flavour) {}
+  Writer(const Tree& tree, Encoding encoding) : encoding_(encoding), flavour_(tree.flavour) {}
 
   std::string Write(const Tree& tree) {
     if (encoding_ == Encoding::Utf16) out_ += "\xFF\xFE";
@@ -222,6 +222,15 @@ class Writer {
 
 }  // namespace
 
-std::string WriteRegFile(const Tree& tree) { return Writer(tree).Write(tree); }
+// A Version 5.00 file without a byte-order mark is read as UTF-8 whenever it is valid UTF-8,
+// so one read as code page 1252 is written as UTF-8 when its 1252 bytes would happen to be
+// valid UTF-8 as well: read again, it must give the same names and text.
+std::string WriteRegFile(const Tree& tree) {
+  std::string bytes = Writer(tree, tree.encoding).Write(tree);
+  bool misread = tree.flavour == Flavour::Version5 && tree.encoding == Encoding::Ansi &&
+                 std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
+                 Utf8ToUtf16(bytes).has_value();
+  return misread ? Writer(tree, Encoding::Utf8).Write(tree) : bytes;
+}
 
 }  // namespace hosted::reg

@@ -170,6 +170,21 @@ TEST(RegFile, EveryFlavourAndEncodingRoundTrips) {
   }
 }
 
+// A Version 5.00 file read as 1252 only because one value was not UTF-8: once that value is
+// written in hex form, its 1252 name bytes would read as UTF-8, so they must not be kept.
+TEST(RegFile, A1252FileThatWouldReadAsUtf8IsWrittenAsUtf8) {
+  Registry reg(true);
+  reg.LoadText(
+      "Windows Registry Editor Version 5.00\r\n[HKCU\\T]\r\n"
+      "\"\xEF\xBB\xBF\"=\"x\"\r\n\"bin\"=hex(1):ff,00\r\n\"t\"=\"\xFF\"\r\n\"t\"=-\r\n",
+      "t.reg");
+  std::string saved = Saved(reg);
+  Registry again(true);
+  again.LoadText(saved, "saved.reg");
+  EXPECT_EQ(Query(again, HKEY_CURRENT_USER, "T", "\xEF\xBB\xBF"), std::string("x\0", 2)) << saved;
+  EXPECT_EQ(Saved(again), saved);
+}
+
 TEST(RegFile, WriterFormat) {
   Registry reg(true);
   reg.LoadText(
