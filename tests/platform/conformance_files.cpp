@@ -383,6 +383,9 @@ TEST_F(Files, SearchFailures) {
   EXPECT_EQ(FindError(Path("*.none")), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(FindError(Path("missing\\*")), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(FindError(Path("")), ERROR_FILE_NOT_FOUND) << "a pattern ending in \\";
+}
+
+TEST_F(Files, SearchRefusesAnInvalidName) {
   EXPECT_EQ(FindError(Path("a\"b")), ERROR_INVALID_NAME);
 }
 
@@ -399,38 +402,48 @@ TEST_F(Files, SearchSeesTheFolderAsItWasAtItsStart) {
   EXPECT_GE(count, 2);
 }
 
+struct DosCase {
+  WORD date, time;
+  bool valid;
+};
+constexpr DosCase kDosCases[] = {
+    {0x0021, 0x0000, true},   // 1980-01-01 00:00:00
+    {0xFF9F, 0xBF7D, true},   // 2107-12-31 23:59:58
+    {0x0000, 0x0000, false},  // month 0
+    {0xFFFF, 0xFFFF, false},  // month 15
+    {0x01A0, 0x0000, false},  // 1980-13-00
+    {0x005E, 0x0000, false},  // 1980-02-30
+    {0x0021, 0xC000, false},  // hour 24
+    {0x0021, 0x0780, false},  // minute 60
+    {0x0021, 0x001E, false},  // 60 seconds
+};
+constexpr FILETIME kBefore1980{0, 0x01A8E79F};  // 1979
+
 TEST_F(Files, DosDateTimeConversions) {
-  struct {
-    WORD date, time;
-    bool valid;
-  } cases[] = {
-      {0x0021, 0x0000, true},   // 1980-01-01 00:00:00
-      {0xFF9F, 0xBF7D, true},   // 2107-12-31 23:59:58
-      {0x0000, 0x0000, false},  // month 0
-      {0xFFFF, 0xFFFF, false},  // month 15
-      {0x01A0, 0x0000, false},  // 1980-13-00
-      {0x005E, 0x0000, false},  // 1980-02-30
-      {0x0021, 0xC000, false},  // hour 24
-      {0x0021, 0x0780, false},  // minute 60
-      {0x0021, 0x001E, false},  // 60 seconds
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : kDosCases) {
     FILETIME t{kPoison, kPoison};
-    Poison();
     EXPECT_EQ(P().DosDateTimeToFileTime(c.date, c.time, &t) != FALSE, c.valid) << c.date;
-    if (!c.valid) {
-      EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER);
-      continue;
-    }
+    if (!c.valid) continue;
     WORD date = 0, time = 0;
     EXPECT_TRUE(P().FileTimeToDosDateTime(&t, &date, &time));
     EXPECT_EQ(date, c.date);
     EXPECT_EQ(time, c.time);
   }
-  FILETIME before1980{0, 0x01A8E79F};  // 1979
   WORD date = 0x1234, time = 0x1234;
+  EXPECT_FALSE(P().FileTimeToDosDateTime(&kBefore1980, &date, &time));
+}
+
+TEST_F(Files, DosDateTimeRefusalsSetTheirError) {
+  for (const auto& c : kDosCases) {
+    if (c.valid) continue;
+    FILETIME t{};
+    Poison();
+    EXPECT_FALSE(P().DosDateTimeToFileTime(c.date, c.time, &t));
+    EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER) << c.date;
+  }
+  WORD date = 0, time = 0;
   Poison();
-  EXPECT_FALSE(P().FileTimeToDosDateTime(&before1980, &date, &time));
+  EXPECT_FALSE(P().FileTimeToDosDateTime(&kBefore1980, &date, &time));
   EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
