@@ -272,6 +272,7 @@ class Parser {
   // The string that begins with the quote at s[i], decoded into out; i moves past its
   // closing quote.
   void Quoted(View s, std::size_t& i, std::u16string& out) {
+    if (QuotedInOnePass(s, i, out)) return;
     std::size_t begin = ++i;
     i = QuoteOrBackslash(s, i);
     if (i < s.size() && s[i] == Unit('"')) return Decode(s.substr(begin, i++ - begin), out);
@@ -290,6 +291,31 @@ class Parser {
     Decode(scratch_, out);
   }
 
+  // Quoted for the usual string: UTF-16, or bytes all below 0x80 (the same in every
+  // encoding), unescaped and widened as they are scanned. False, with i as it was, for
+  // anything else, which the general path then reads (and reports, if it is wrong).
+  static bool QuotedInOnePass(View s, std::size_t& i, std::u16string& out) {
+    out.resize(s.size() - i);  // room for the whole rest of the line
+    char16_t* to = out.data();
+    for (std::size_t k = i + 1; k < s.size(); ++k) {
+      auto c = static_cast<std::make_unsigned_t<Unit>>(s[k]);
+      if (c == '"') {
+        out.resize(std::size_t(to - out.data()));
+        i = k + 1;
+        return true;
+      }
+      if (c == '\\') {
+        if (++k == s.size()) break;
+        c = static_cast<std::make_unsigned_t<Unit>>(s[k]);
+        if (c != '\\' && c != '"') break;
+      } else if (sizeof(Unit) == 1 && c >= 0x80) {
+        break;
+      }
+      *to++ = char16_t(c);
+    }
+    return false;
+  }
+
   static std::size_t QuoteOrBackslash(View s, std::size_t i) {
     while (i < s.size() && s[i] != Unit('"') && s[i] != Unit('\\')) ++i;
     return i;
@@ -303,7 +329,8 @@ class Parser {
       Quoted(s, i, valueText_);
       if (i != s.size()) Fail("text after the closing quote of the string");
       valueText_ += u'\0';
-      return staged_.SetValue(valueName_, platform::REG_SZ, LittleEndianBytes(valueText_, bytes_));
+      return staged_.AppendValue(valueName_, platform::REG_SZ,
+                                 LittleEndianBytes(valueText_, bytes_));
     }
     if (Equals(s, "-")) {
       Flush();
@@ -319,7 +346,7 @@ class Parser {
     if (!n) Fail("bad dword value (expected 1 to 8 hex digits)");
     char data[4];
     for (int k = 0; k < 4; ++k) data[k] = char((*n >> (8 * k)) & 0xFF);
-    staged_.SetValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
+    staged_.AppendValue(valueName_, platform::REG_DWORD, std::string_view(data, 4));
   }
 
   void Hex(View s) {
@@ -337,9 +364,9 @@ class Parser {
     if (IsTextType(type) && tree_.flavour == Flavour::Regedit4) {
       valueText_.clear();
       AppendAnsiToUtf16(bytes_, valueText_);
-      return staged_.SetValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
+      return staged_.AppendValue(valueName_, type, LittleEndianBytes(valueText_, bytes_));
     }
-    staged_.SetValue(valueName_, type, bytes_);
+    staged_.AppendValue(valueName_, type, bytes_);
   }
 
   // Comma-separated byte pairs, in place of what bytes held; a backslash at the end of a

@@ -224,8 +224,13 @@ void Key::ClearValues() {
   unused_ = 0;
 }
 
+void Key::AppendValue(std::u16string_view name, DWORD type, std::string_view data) {
+  records_.push_back({Store(name, data), std::uint32_t(name.size()), std::uint32_t(data.size()),
+                      type, NameHash(name)});
+}
+
 void Key::TakeValues(Key& from) {
-  if (!records_.empty()) {
+  if (!records_.empty() || from.HasRepeatedNames()) {
     for (std::size_t i = 0; i < from.ValueCount(); ++i) {
       Value value = from.ValueAt(i);
       SetValue(value.name, value.type, value.data);
@@ -241,6 +246,31 @@ void Key::TakeValues(Key& from) {
   from.storage_.clear();
   from.index_.clear();
   from.unused_ = 0;
+}
+
+// Whether two records name the same value; leaves an index of the records up to the first
+// repeat, which is of no use after and is cleared with them.
+bool Key::HasRepeatedNames() const {
+  auto same = [this](const Record& a, const Record& b) {
+    return a.hash == b.hash && a.nameSize == b.nameSize && CompareNoCase(NameOf(a), NameOf(b)) == 0;
+  };
+  if (records_.size() <= kIndexThreshold) {
+    for (std::size_t i = 0; i < records_.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (same(records_[i], records_[j])) return true;
+    return false;
+  }
+  std::size_t size = 16;
+  while (size < records_.size() * 2) size *= 2;
+  index_.assign(size, 0);
+  std::size_t mask = size - 1;
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    std::size_t slot = records_[i].hash & mask;
+    for (; index_[slot] != 0; slot = (slot + 1) & mask)
+      if (same(records_[index_[slot] - 1], records_[i])) return true;
+    index_[slot] = std::uint32_t(i + 1);
+  }
+  return false;
 }
 
 void Key::RebuildIndex() const {

@@ -62,6 +62,9 @@ class Key {
   void SetValue(std::u16string_view name, DWORD type, std::string_view data);
   void DeleteValue(std::u16string_view name);
   void ClearValues();
+  // Appends a value without looking for one of the same name: only for a staging key,
+  // whose values then go to their key through TakeValues, which sorts out repeated names.
+  void AppendValue(std::u16string_view name, DWORD type, std::string_view data);
   // Sets from's values here in its order, as SetValue one by one would, and empties from
   // while keeping its memory for the next use. A key without values takes them in blocks
   // of their exact size, so a key filled through a reused staging key neither grows in
@@ -90,6 +93,7 @@ class Key {
   std::uint32_t Store(std::u16string_view name, std::string_view data);
   void RebuildIndex() const;
   void IndexRecord(std::uint32_t index) const;
+  bool HasRepeatedNames() const;
   void Compact();
   void TakeChildren(std::vector<std::unique_ptr<Key>>& into);
   void ForgetEnumeration() const { cursorValid_ = false; }

@@ -228,7 +228,7 @@ TEST(RegFile, AKeyInSeveralSectionsMergesItsValues) {
     many += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i) + "\n";
   Registry reg(true);
   reg.LoadText(
-      "REGEDIT4\n[HKCU\\T]\n\"Keep\"=\"1\"\n\"Gone\"=\"x\"\n" + many +
+      "REGEDIT4\n[HKCU\\T]\n\"Keep\"=\"1\"\n\"Gone\"=\"x\"\n" + many + "\"V5\"=dword:55\n" +
           "[HKCU\\Other]\n\"o\"=\"o\"\n"
           "[hkcu\\t]\n\"KEEP\"=\"2\"\n\"gone\"=-\n\"v3\"=-\n\"New\"=\"n\"\n\"Gone\"=\"back\"\n",
       "t.reg");
@@ -239,7 +239,8 @@ TEST(RegFile, AKeyInSeveralSectionsMergesItsValues) {
       "[HKEY_CURRENT_USER\\T]\r\n\"Keep\"=\"2\"\r\n";
   for (int i = 0; i < 10; ++i)
     if (i != 3)
-      expected += "\"v" + std::to_string(i) + "\"=dword:0000000" + std::to_string(i) + "\r\n";
+      expected += "\"v" + std::to_string(i) + "\"=dword:000000" +
+                  (i == 5 ? "55" : "0" + std::to_string(i)) + "\r\n";
   expected += "\"New\"=\"n\"\r\n\"Gone\"=\"back\"\r\n\r\n";
   EXPECT_EQ(Saved(reg), expected);
   EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, "T", "V9"), std::string("\x09\0\0\0", 4));
