@@ -110,12 +110,20 @@ BOOL FileSystem::MoveFileA(const char* from, const char* to) {
   if (s.OpenWithoutDeleteShare(*source)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   bool acrossDrives = source->drive != target->drive;
   if (acrossDrives && source->IsDir()) return Fail(ERROR_NOT_SAME_DEVICE, FALSE);
+  // A move to another drive is a copy: the file takes room there and gives it back here.
+  auto free = acrossDrives ? s.freeBytes.find(target->drive->letter) : s.freeBytes.end();
+  if (free != s.freeBytes.end() && source->info->size > free->second)
+    return Fail(ERROR_DISK_FULL, FALSE);
   s.Touch(*source);
   s.Touch(*target);
   bool moved = std::rename(source->host.c_str(), target->host.c_str()) == 0;
   if (!moved && (acrossDrives || errno == EXDEV) && !source->IsDir())
     moved = CopyAcross(*source, *target);
   if (!moved) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (acrossDrives) {
+    if (free != s.freeBytes.end()) free->second -= source->info->size;
+    s.GiveBack(*source);
+  }
   s.Rename(*source, *target);
   return TRUE;
 }

@@ -146,6 +146,31 @@ TEST_F(HostedFiles, FreeBytesAreTheDrivesFreeSpace) {
   EXPECT_EQ(write("C:\\g.bin", CREATE_ALWAYS, std::string(11, 'h')), 10u) << "emptied: given back";
 }
 
+// A move to another drive copies the file: it must fit there, and its room here comes back.
+TEST_F(HostedFiles, MovesAcrossDrivesCarryTheirSize) {
+  m.config.drives.push_back({'E', hosted::DriveKind::Fixed, m.MakeDir("e")});
+  m.config.freeBytes['C'] = 0;
+  m.config.freeBytes['E'] = 6;
+  m.Write("c/six.bin", "123456");
+  m.Write("c/seven.bin", "1234567");
+  m.Start();
+  P().SetLastError(0);
+  EXPECT_FALSE(P().MoveFileA("C:\\seven.bin", "E:\\seven.bin"));
+  EXPECT_EQ(P().GetLastError(), ERROR_DISK_FULL);
+  EXPECT_EQ(m.Read("c/seven.bin"), "1234567") << "a move that does not fit leaves the file";
+  EXPECT_TRUE(P().MoveFileA("C:\\six.bin", "E:\\six.bin"));
+  EXPECT_EQ(m.Read("e/six.bin"), "123456");
+  auto written = [&](const char* path, DWORD size) {
+    HANDLE h = Open(path, GENERIC_WRITE, CREATE_NEW);
+    DWORD n = 0;
+    P().WriteFile(h, std::string(size, 'x').data(), size, &n, nullptr);
+    P().CloseHandle(h);
+    return n;
+  };
+  EXPECT_EQ(written("C:\\back.bin", 7), 6u) << "C: has the moved file's room again";
+  EXPECT_EQ(written("E:\\more.bin", 1), 0u) << "E: is full";
+}
+
 TEST_F(HostedFiles, AliasesAreNumberedInNameOrderUnlessShortNamesAreOff) {
   for (const char* name : {"Program Files", "Programs", "PROGRA~1", "Program Data", "readme.txt",
                            "Long Name.html", "x+y.txt", ".hidden"})
