@@ -13,10 +13,7 @@ TEST(SplitCommandLine, SplitsAsTheRunTimeDoes) {
       {"\"D:\\My CD\\SETUP.EXE\" autorun", {"D:\\My CD\\SETUP.EXE", "autorun"}},
       {"a  \t b", {"a", "b"}},
       // Control characters separate like blanks.
-      {"a\x01"
-       "b\x1f"
-       "c",
-       {"a", "b", "c"}},
+      {"a\001b\037c", {"a", "b", "c"}},
       // A quoted stretch joins with the characters that touch it.
       {"a x\"y z\"w", {"a", "xy zw"}},
       // Empty pairs at the start of an argument are skipped, elsewhere they vanish.

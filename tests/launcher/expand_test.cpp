@@ -21,10 +21,7 @@ std::string Compressed(const std::string& stream, std::uint32_t length) {
 // Three literals, then a match of six from where they were put (0xFF0) and a match of four
 // from the window's initial blanks: 13 bytes. A header that promises more makes it damaged,
 // and its last block is held back, so the target stays empty.
-const std::string kStream = std::string(
-                                "\x07"
-                                "ABC") +
-                            "\xF0\xF3" + std::string("\x00\x01", 2);
+const std::string kStream("\007ABC\360\363\000\001", 8);
 
 // The setup-compressed and setup-damaged scenarios pin a whole expansion and the copy
 // message; these are the plain copies and the open failures.

@@ -19,6 +19,8 @@ void WithObsoleteKey(TempMachine& machine) {
   machine.config.registry = machine.dir / "registry.reg";
 }
 
+// The module name is cut to 63 characters. The administrator-probe-fails scenario pins a
+// short one, the caption and the style.
 TEST(AdministratorProbeFailure, EndsTheRunBeforeAnyLauncherWork) {
   const struct {
     faults::Rule fault;
@@ -29,28 +31,17 @@ TEST(AdministratorProbeFailure, EndsTheRunBeforeAnyLauncherWork) {
     SCOPED_TRACE(c.message);
     TempMachine machine;
     WithObsoleteKey(machine);
+    machine.config.self = "D:\\dir\\" + std::string(70, 'N');
     EXPECT_EQ(machine.RunLauncher({c.fault}), 1);
-    auto boxes = machine.Events("box");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Find("caption")->text, "Application Error");
-    EXPECT_EQ(boxes[0].Find("style")->number, 0x2010);
-    std::regex expected("Exception SystemError in module SETUP\\.EXE at [0-9A-F]{8}\\.\n" +
+    auto texts = machine.Texts("box", "text");
+    ASSERT_EQ(texts.size(), 1u);
+    std::regex expected("Exception SystemError in module N{63} at [0-9A-F]{8}\\.\n" +
                         std::string(c.message) + "\\.");
-    EXPECT_TRUE(std::regex_match(boxes[0].Find("text")->text, expected));
+    EXPECT_TRUE(std::regex_match(texts[0], expected)) << texts[0];
     EXPECT_TRUE(machine.Platform().Reg().Changes().empty());
     EXPECT_FALSE(winsys::Winsys().logList.has_value());
     EXPECT_TRUE(machine.Events("exec").empty());
   }
-}
-
-TEST(EscapedErrorBox, CutsTheModuleNameTo63Characters) {
-  TempMachine machine;
-  machine.config.self = "D:\\dir\\" + std::string(70, 'N');
-  machine.RunLauncher({{"AllocateAndInitializeSid", 1, 5}});
-  auto texts = machine.Texts("box", "text");
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_TRUE(
-      texts[0].starts_with("Exception SystemError in module " + std::string(63, 'N') + " at "));
 }
 
 // A machine where the launch sequence always says something: the product is not installed

@@ -1,8 +1,6 @@
 // The version and administrator probes, seen through whole runs of the launcher.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/support/machine_fixture.h"
 #include "winsys/winsys.h"
 
@@ -36,22 +34,17 @@ TEST(VersionProbe, SetsTheVersionFacts) {
   }
 }
 
-TEST(VersionProbe, AFailedQueryLeavesZerosAndIsReportedWhenItHasAnError) {
-  for (platform::DWORD error : {5u, 0u}) {
-    SCOPED_TRACE(error);
-    TempMachine machine;
-    machine.config.userAdmin = false;
-    EXPECT_EQ(machine.RunLauncher({{"GetVersionExA", 1, error}}), 0);
-    auto captions = machine.Texts("box", "caption");
-    auto reports = std::count(captions.begin(), captions.end(), "Windows Error: GetVersionEx");
-    EXPECT_EQ(reports, error != 0 ? 1 : 0);
-    if (error != 0) {
-      EXPECT_EQ(machine.Texts("box", "text")[0], "Access is denied. ");
-    }
-    EXPECT_EQ(winsys::Winsys().OsMajorVersion, 0);
-    EXPECT_FALSE(winsys::Winsys().OsIsNT);
-    EXPECT_TRUE(winsys::Winsys().UserIsAdmin);
-  }
+// No box when the failure leaves no error: the report's rule, which the log tests pin.
+TEST(VersionProbe, AFailedQueryLeavesZerosAndIsReported) {
+  TempMachine machine;
+  machine.config.userAdmin = false;
+  EXPECT_EQ(machine.RunLauncher({{"GetVersionExA", 1, 5}}), 0);
+  // The run goes on: the default machine has no install set.
+  EXPECT_EQ(machine.Texts("box", "caption"),
+            (std::vector<std::string>{"Windows Error: GetVersionEx", "Check Startup"}));
+  EXPECT_EQ(winsys::Winsys().OsMajorVersion, 0);
+  EXPECT_FALSE(winsys::Winsys().OsIsNT);
+  EXPECT_TRUE(winsys::Winsys().UserIsAdmin);
 }
 
 TEST(AdministratorProbe, ReadsTheRightToken) {
