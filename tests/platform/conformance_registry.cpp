@@ -208,7 +208,8 @@ TEST_F(RegistryTest, HandlesKeepTheirAccess) {
 
 TEST_F(RegistryTest, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
   Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
-  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree"), ERROR_ACCESS_DENIED);
+  for (const char* parent : {"Tree", "Tree\\A\\B"})  // two subkeys, one
+    EXPECT_EQ(P().RegDeleteKeyA(base.key, parent), ERROR_ACCESS_DENIED) << parent;
   EXPECT_EQ(Key(P(), base.key, "Tree\\A\\B\\C").error, ERROR_SUCCESS);
   EXPECT_EQ(P().RegDeleteKeyA(base.key, "Missing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree\\E"), ERROR_SUCCESS);
