@@ -49,14 +49,17 @@ LONG DeleteTree(Platform& p, HKEY parent, const char* name) {
 }
 
 struct ValueCase {
-  const char* name;
+  const char* name;  // nullptr: the default value
   DWORD type;
   std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
+  LONG error = ERROR_SUCCESS;
 };
 
 TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
   const ValueCase cases[] = {
       {"", REG_SZ, std::string("default text\0", 13)},
+      {nullptr, REG_SZ, std::string("default text\0", 13)},
+      {"Missing", 0, "", ERROR_FILE_NOT_FOUND},
       {"Text", REG_SZ, std::string("hello\0", 6)},
       {"TEXT", REG_SZ, std::string("hello\0", 6)},
       {"Empty", REG_SZ, std::string("\0", 1)},
@@ -76,10 +79,10 @@ TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
   ASSERT_EQ(base.error, ERROR_SUCCESS);
   for (const ValueCase& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.name ? c.name : "(null)");
     DWORD type = 99, size = 0;
-    ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, nullptr, &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, nullptr, &size), c.error);
+    if (c.error) continue;
     EXPECT_EQ(type, c.type);
     ASSERT_EQ(size, c.data.size());
 
@@ -97,19 +100,9 @@ TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
     EXPECT_EQ(size, c.data.size());
     EXPECT_EQ(type, c.type);
   }
-}
-
-TEST_F(RegistryTest, NullNameIsTheDefaultValueAndAbsentValuesAreNotFound) {
-  Key base(P(), HKEY_CURRENT_USER, kBase);
-  Key noDefault(P(), base.key, "NoDefault");
-  char data[32];
-  DWORD size = sizeof data;
-  ASSERT_EQ(P().RegQueryValueExA(base.key, nullptr, nullptr, nullptr, (BYTE*)data, &size),
-            ERROR_SUCCESS);
-  EXPECT_STREQ(data, "default text");
-  EXPECT_EQ(P().RegQueryValueExA(base.key, "Missing", nullptr, nullptr, nullptr, &size),
-            ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(P().RegQueryValueExA(noDefault.key, "", nullptr, nullptr, nullptr, &size),
+  DWORD size = 0;
+  EXPECT_EQ(P().RegQueryValueExA(Key(P(), base.key, "NoDefault").key, "", nullptr, nullptr, nullptr,
+                                 &size),
             ERROR_FILE_NOT_FOUND);
 }
 
@@ -135,17 +128,22 @@ TEST_F(RegistryTest, OpenFollowsPathsWithoutRegardToCase) {
   }
 }
 
-TEST_F(RegistryTest, NullOrEmptySubkeyOpensTheSameKeyAgain) {
+// A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
+// predefined roots close successfully and stay usable.
+TEST_F(RegistryTest, KeysReopenAndCloseOnce) {
   for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
     HKEY base, again;
     ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
     ASSERT_EQ(P().RegOpenKeyExA(base, subKey, 0, KEY_READ, &again), ERROR_SUCCESS);
     EXPECT_NE(again, base);
     EXPECT_EQ(P().RegCloseKey(base), ERROR_SUCCESS);
+    EXPECT_EQ(P().RegCloseKey(base), ERROR_INVALID_HANDLE);
     DWORD size = 0;
     EXPECT_EQ(P().RegQueryValueExA(again, "Text", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(P().RegCloseKey(again), ERROR_SUCCESS);
   }
+  EXPECT_EQ(P().RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
 }
 
 TEST_F(RegistryTest, QueryInfoCountsSubkeysAndValues) {
@@ -210,11 +208,15 @@ TEST_F(RegistryTest, HandlesKeepTheirAccess) {
 
 TEST_F(RegistryTest, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
   Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
-  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree"), ERROR_ACCESS_DENIED);
+  for (const char* parent : {"Tree", "Tree\\A\\B"})  // two subkeys, one
+    EXPECT_EQ(P().RegDeleteKeyA(base.key, parent), ERROR_ACCESS_DENIED) << parent;
   EXPECT_EQ(Key(P(), base.key, "Tree\\A\\B\\C").error, ERROR_SUCCESS);
   EXPECT_EQ(P().RegDeleteKeyA(base.key, "Missing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree\\E"), ERROR_SUCCESS);
   EXPECT_EQ(Key(P(), base.key, "Tree\\E").error, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(DeleteTree(P(), base.key, "Tree"), ERROR_SUCCESS) << "subkeys first";
+  EXPECT_EQ(Key(P(), base.key, "Tree").error, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
 }
 
 TEST_F(RegistryTest, HandleToADeletedKeyAnswersKeyDeleted) {
@@ -232,23 +234,6 @@ TEST_F(RegistryTest, HandleToADeletedKeyAnswersKeyDeleted) {
                                  nullptr, nullptr, nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(count, 3u);
-}
-
-TEST_F(RegistryTest, TreeDeletedSubkeysFirst) {
-  Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
-  EXPECT_EQ(DeleteTree(P(), base.key, "Tree"), ERROR_SUCCESS);
-  EXPECT_EQ(Key(P(), base.key, "Tree").error, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
-}
-
-TEST_F(RegistryTest, CloseKey) {
-  HKEY key;
-  ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &key), ERROR_SUCCESS);
-  EXPECT_EQ(P().RegCloseKey(key), ERROR_SUCCESS);
-  EXPECT_EQ(P().RegCloseKey(key), ERROR_INVALID_HANDLE);
-  // The predefined roots close successfully and stay usable.
-  EXPECT_EQ(P().RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-  EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
 }
 
 }  // namespace

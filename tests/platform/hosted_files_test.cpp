@@ -24,6 +24,16 @@ class HostedFiles : public ::testing::Test {
     HANDLE h = Open(name, access, disposition);
     return h != INVALID_HANDLE_VALUE && P().CloseHandle(h);
   }
+  // Writes data through the calls; the bytes written, a short count only when the disk is full.
+  DWORD Write(const char* path, DWORD disposition, const std::string& data) {
+    HANDLE h = Open(path, GENERIC_WRITE, disposition);
+    DWORD n = 0;
+    P().SetLastError(0);
+    bool whole = P().WriteFile(h, data.data(), DWORD(data.size()), &n, nullptr) != FALSE;
+    EXPECT_EQ(P().GetLastError(), whole ? 0u : ERROR_DISK_FULL) << path;
+    P().CloseHandle(h);
+    return n;
+  }
   bool Exists(const char* name) { return P().GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
   std::vector<std::string> Names(const char* pattern) {
     return testing_support::FindNames(P(), pattern);
@@ -128,22 +138,13 @@ TEST_F(HostedFiles, ProtectedFoldersRefuseUsersButNotAdministrators) {
 TEST_F(HostedFiles, FreeBytesAreTheDrivesFreeSpace) {
   m.config.freeBytes['C'] = 10;
   m.Start();
-  auto write = [&](const char* path, DWORD disposition, const std::string& data) {
-    HANDLE h = Open(path, GENERIC_WRITE, disposition);
-    DWORD n = 0;
-    P().SetLastError(0);
-    bool whole = P().WriteFile(h, data.data(), DWORD(data.size()), &n, nullptr) != FALSE;
-    EXPECT_EQ(P().GetLastError(), whole ? 0u : ERROR_DISK_FULL);
-    P().CloseHandle(h);
-    return n;
-  };
-  EXPECT_EQ(write("C:\\f.bin", CREATE_ALWAYS, "12345678abcde"), 10u);
+  EXPECT_EQ(Write("C:\\f.bin", CREATE_ALWAYS, "12345678abcde"), 10u);
   EXPECT_EQ(m.Read("c/f.bin"), "12345678ab");
-  EXPECT_EQ(write("C:\\f.bin", OPEN_EXISTING, "XYZ"), 3u) << "overwritten in place";
-  EXPECT_EQ(write("C:\\f.bin", OPEN_EXISTING, std::string(11, 'o')), 10u);
+  EXPECT_EQ(Write("C:\\f.bin", OPEN_EXISTING, "XYZ"), 3u) << "overwritten in place";
+  EXPECT_EQ(Write("C:\\f.bin", OPEN_EXISTING, std::string(11, 'o')), 10u);
   EXPECT_TRUE(P().DeleteFileA("C:\\f.bin"));
-  EXPECT_EQ(write("C:\\g.bin", CREATE_ALWAYS, std::string(10, 'g')), 10u) << "deleted: given back";
-  EXPECT_EQ(write("C:\\g.bin", CREATE_ALWAYS, std::string(11, 'h')), 10u) << "emptied: given back";
+  EXPECT_EQ(Write("C:\\g.bin", CREATE_ALWAYS, std::string(10, 'g')), 10u) << "deleted: given back";
+  EXPECT_EQ(Write("C:\\g.bin", CREATE_ALWAYS, std::string(11, 'h')), 10u) << "emptied: given back";
 }
 
 // A move to another drive copies the file: it must fit there, and its room here comes back.
@@ -160,15 +161,9 @@ TEST_F(HostedFiles, MovesAcrossDrivesCarryTheirSize) {
   EXPECT_EQ(m.Read("c/seven.bin"), "1234567") << "a move that does not fit leaves the file";
   EXPECT_TRUE(P().MoveFileA("C:\\six.bin", "E:\\six.bin"));
   EXPECT_EQ(m.Read("e/six.bin"), "123456");
-  auto written = [&](const char* path, DWORD size) {
-    HANDLE h = Open(path, GENERIC_WRITE, CREATE_NEW);
-    DWORD n = 0;
-    P().WriteFile(h, std::string(size, 'x').data(), size, &n, nullptr);
-    P().CloseHandle(h);
-    return n;
-  };
-  EXPECT_EQ(written("C:\\back.bin", 7), 6u) << "C: has the moved file's room again";
-  EXPECT_EQ(written("E:\\more.bin", 1), 0u) << "E: is full";
+  EXPECT_EQ(Write("C:\\back.bin", CREATE_NEW, "1234567"), 6u)
+      << "C: has the moved file's room again";
+  EXPECT_EQ(Write("E:\\more.bin", CREATE_NEW, "1"), 0u) << "E: is full";
 }
 
 TEST_F(HostedFiles, AliasesAreNumberedInNameOrderUnlessShortNamesAreOff) {
@@ -204,15 +199,9 @@ TEST_F(HostedFiles, ChangesSummariseTheRun) {
   for (const char* name : {"keep", "write", "gone", "attr", "old", "same"})
     m.Write(std::string("c/") + name + ".txt", name);
   m.Start();
-  auto write = [&](const char* name, DWORD disposition) {
-    HANDLE h = Open(name, GENERIC_WRITE, disposition);
-    DWORD n = 0;
-    P().WriteFile(h, "x", 1, &n, nullptr);
-    P().CloseHandle(h);
-  };
-  write("C:\\new.txt", CREATE_NEW);
-  write("C:\\WRITE.TXT", OPEN_EXISTING);
-  write("C:\\temp.txt", CREATE_NEW);
+  Write("C:\\new.txt", CREATE_NEW, "x");
+  Write("C:\\WRITE.TXT", OPEN_EXISTING, "x");
+  Write("C:\\temp.txt", CREATE_NEW, "x");
   P().DeleteFileA("C:\\temp.txt");
   P().DeleteFileA("C:\\gone.txt");
   P().SetFileAttributesA("C:\\attr.txt", FILE_ATTRIBUTE_HIDDEN);

@@ -393,20 +393,11 @@ TEST(RegTrees, HundredThousandSiblingsDeletedOneAtATime) {
   EXPECT_EQ(reg.Changes().size(), 100000u);
 }
 
-TEST(RegTrees, DeepChains) {
+TEST(RegTrees, AHundredThousandLevelsLoadAndFree) {
   // Far deeper than Windows allows: loading and freeing must not recurse per level.
   std::string path = "HKCU";
   for (int i = 0; i < 100000; ++i) path += "\\k";
   Registry(true).LoadText("REGEDIT4\n[" + path + "]\n", "t.reg");
-
-  std::string chain;
-  for (int i = 0; i < 500; ++i) chain += (i ? "\\k" : "k");
-  Registry reg(true);
-  reg.LoadText("REGEDIT4\n[HKCU\\" + chain + "]\n\"v\"=\"1\"\n", "t.reg");
-  EXPECT_EQ(Query(reg, HKEY_CURRENT_USER, chain.c_str(), "v"), std::string("1\0", 2));
-  for (std::string p = chain; !p.empty(); p.resize(p.size() > 1 ? p.size() - 2 : 0))
-    ASSERT_EQ(reg.RegDeleteKeyA(HKEY_CURRENT_USER, p.c_str()), ERROR_SUCCESS);
-  EXPECT_EQ(reg.Changes().size(), 500u);
 }
 
 }  // namespace

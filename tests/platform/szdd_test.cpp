@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
 
 #include "tests/platform/szdd_stream.h"
+#include "tests/support/machine_fixture.h"
 
 extern "C" {
 #include <mspack.h>
@@ -20,45 +19,25 @@ extern "C" {
 
 namespace {
 
-namespace fs = std::filesystem;
 using hosted::szdd::Kind;
 using hosted::szdd::Status;
 constexpr std::size_t kBlock = hosted::szdd::kBlockSize;
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const fs::path& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary).write(data.data(), std::streamsize(data.size()));
-}
-
-struct Scratch {
-  Scratch() : dir(fs::temp_directory_path() / ("szdd-" + std::to_string(std::random_device()()))) {
-    fs::create_directories(dir);
-  }
-  ~Scratch() { fs::remove_all(dir); }
-  fs::path dir;
-};
-
 std::string MsCompress(const std::string& data) {
-  Scratch scratch;
-  Spit(scratch.dir / "f", data);
-  std::string command = "mscompress '" + (scratch.dir / "f").string() + "'";
+  testing_support::TempMachine scratch;
+  std::string command = "mscompress '" + scratch.Write("f", data).string() + "'";
   EXPECT_EQ(std::system(command.c_str()), 0);
-  return Slurp(scratch.dir / "f_");
+  return scratch.Read("f_");
 }
 
 std::optional<std::string> Mspack(const std::string& compressed) {
-  Scratch scratch;
-  Spit(scratch.dir / "in", compressed);
+  testing_support::TempMachine scratch;
   msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(nullptr);
-  int error = decompressor->decompress(decompressor, (scratch.dir / "in").c_str(),
+  int error = decompressor->decompress(decompressor, scratch.Write("in", compressed).c_str(),
                                        (scratch.dir / "out").c_str());
   mspack_destroy_szdd_decompressor(decompressor);
   if (error != MSPACK_ERR_OK) return std::nullopt;
-  return Slurp(scratch.dir / "out");
+  return scratch.Read("out");
 }
 
 struct Expanded {
@@ -67,8 +46,8 @@ struct Expanded {
   std::vector<std::size_t> writes;
 };
 
-// Feeds the input in reads of at most chunk bytes.
-Expanded Expand(const std::string& in, std::size_t chunk = kBlock) {
+// Feeds the input in reads of at most chunk bytes; the write numbered failingWrite fails.
+Expanded Expand(const std::string& in, std::size_t chunk = kBlock, std::size_t failingWrite = 0) {
   Expanded result{};
   std::size_t at = 0;
   auto read = [&](std::uint8_t* buffer, std::size_t size) -> std::ptrdiff_t {
@@ -78,8 +57,9 @@ Expanded Expand(const std::string& in, std::size_t chunk = kBlock) {
     return std::ptrdiff_t(n);
   };
   auto write = [&](const std::uint8_t* data, std::size_t size) {
-    result.out.append(reinterpret_cast<const char*>(data), size);
     result.writes.push_back(size);
+    if (result.writes.size() == failingWrite) return false;
+    result.out.append(reinterpret_cast<const char*>(data), size);
     return true;
   };
   hosted::szdd::Result r = hosted::szdd::Expand(read, write);
@@ -155,10 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"period_3", Periodic(100000, 3)}, Case{"four_mb", Mixed(4 << 20)}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
-bool IsPrefix(const std::string& part, const std::string& whole) {
-  return whole.compare(0, part.size(), part) == 0 && part.size() <= whole.size();
-}
-
 struct Crafted {
   const char* name;
   std::string compressed;
@@ -176,7 +152,7 @@ TEST_P(HandMade, ExpandsAsLibmspackDoes) {
   if (c.status == Status::kOk) {
     EXPECT_EQ(expanded.out, c.expected);
   } else {
-    EXPECT_TRUE(IsPrefix(expanded.out, c.expected)) << expanded.out;
+    EXPECT_TRUE(c.expected.starts_with(expanded.out)) << expanded.out;
   }
   if (c.asLibmspack) {
     EXPECT_EQ(Mspack(c.compressed), c.expected);
@@ -234,7 +210,7 @@ TEST(SzddExpand, EveryTruncationFailsAndWritesOnlyAPrefix) {
   for (std::size_t cut = 0; cut < compressed.size(); ++cut) {
     Expanded expanded = Expand(compressed.substr(0, cut));
     ASSERT_EQ(expanded.status, Status::kDamaged) << "cut at " << cut;
-    ASSERT_TRUE(IsPrefix(expanded.out, data)) << "cut at " << cut;
+    ASSERT_TRUE(data.starts_with(expanded.out)) << "cut at " << cut;
   }
 }
 
@@ -247,7 +223,7 @@ TEST(SzddExpand, ALengthBeyondTheStreamFails) {
     for (int i = 0; i < 4; ++i) patched[10 + i] = char(length >> (8 * i));
     Expanded expanded = Expand(patched);
     EXPECT_EQ(expanded.status, Status::kDamaged);
-    EXPECT_TRUE(IsPrefix(expanded.out, data));
+    EXPECT_TRUE(data.starts_with(expanded.out));
   }
 }
 
@@ -263,24 +239,18 @@ TEST(SzddExpand, GarbageNeverWritesBeyondTheLength) {
 }
 
 TEST(SzddExpand, CallbackFailuresAreReported) {
-  std::string compressed = MsCompress(Random(3 * kBlock));
   auto failingRead = [](std::uint8_t*, std::size_t) -> std::ptrdiff_t { return -1; };
   auto overlongRead = [](std::uint8_t*, std::size_t size) { return std::ptrdiff_t(size + 1); };
   auto discard = [](const std::uint8_t*, std::size_t) { return true; };
   EXPECT_EQ(hosted::szdd::Expand(failingRead, discard).status, Status::kReadFailed);
   EXPECT_EQ(hosted::szdd::Expand(overlongRead, discard).status, Status::kReadFailed);
-  std::size_t at = 0;
-  auto read = [&](std::uint8_t* buffer, std::size_t size) {
-    std::size_t n = std::min(size, compressed.size() - at);
-    std::copy_n(compressed.data() + at, n, buffer);
-    at += n;
-    return std::ptrdiff_t(n);
-  };
-  int writes = 0;
-  auto secondWriteFails = [&](const std::uint8_t*, std::size_t) { return ++writes < 2; };
-  hosted::szdd::Result result = hosted::szdd::Expand(read, secondWriteFails);
-  EXPECT_EQ(result.status, Status::kWriteFailed);
-  EXPECT_EQ(result.written, kBlock);
+  // Three whole blocks and the rest: a failure of any of the writes, the last included.
+  std::string compressed = MsCompress(Random(3 * kBlock + 5));
+  for (std::size_t failing = 1; failing <= 4; ++failing) {
+    Expanded expanded = Expand(compressed, kBlock, failing);
+    EXPECT_EQ(expanded.status, Status::kWriteFailed) << failing;
+    EXPECT_EQ(expanded.out.size(), (failing - 1) * kBlock) << failing;
+  }
 }
 
 TEST(SzddClassify, TellsTheKindFromTheFirstBytes) {
