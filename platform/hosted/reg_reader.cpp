@@ -203,9 +203,13 @@ class Parser {
     }
   }
 
-  // The values read since the last [key] line go into their key in one step.
+  // What was read for key_ since the last [key] line, in its order: the deletions first,
+  // since a deletion that follows staged values flushes them before it is kept.
   void Flush() {
-    if (key_ && staged_.ValueCount() > 0) key_->TakeValues(staged_);
+    if (!key_) return;
+    if (!deletions_.empty()) key_->DeleteValues(deletions_);
+    deletions_.clear();
+    if (staged_.ValueCount() > 0) key_->TakeValues(staged_);
   }
 
   void KeyLine(View s) {
@@ -333,8 +337,8 @@ class Parser {
                                  LittleEndianBytes(valueText_, bytes_));
     }
     if (Equals(s, "-")) {
-      Flush();
-      return key_->DeleteValue(valueName_);
+      if (staged_.ValueCount() > 0) Flush();
+      return deletions_.push_back(valueName_);
     }
     if (StartsWithNoCase(s, "dword:")) return Dword(s.substr(6));
     if (StartsWithNoCase(s, "hex")) return Hex(s.substr(3));
@@ -417,6 +421,9 @@ class Parser {
   // The values of key_ read since its [key] line; a key set from here is allocated once, in
   // its final size, instead of growing value by value.
   Key staged_{u"", nullptr};
+  // The values deleted since then, deleted together: one by one, each would cost a pass
+  // over the key's values.
+  std::vector<std::u16string> deletions_;
   // Reused from value to value: the raw text of an escaped string, the value's name, its
   // text and its data bytes.
   std::basic_string<Unit> scratch_;

@@ -208,12 +208,22 @@ void Key::SetValue(std::u16string_view name, DWORD type, std::string_view data) 
   }
 }
 
-void Key::DeleteValue(std::u16string_view name) {
-  std::size_t i = FindRecord(name, NameHash(name));
-  if (i == records_.size()) return;
-  unused_ += records_[i].nameSize + (records_[i].dataSize + 1) / 2;
-  records_.erase(records_.begin() + std::ptrdiff_t(i));
-  if (!index_.empty()) RebuildIndex();
+void Key::DeleteValues(const std::vector<std::u16string>& names) {
+  std::vector<bool> gone(records_.size());
+  std::size_t count = 0;
+  for (const std::u16string& name : names) {
+    std::size_t i = FindRecord(name, NameHash(name));
+    if (i == records_.size() || gone[i]) continue;
+    gone[i] = true;
+    ++count;
+    unused_ += records_[i].nameSize + (records_[i].dataSize + 1) / 2;
+  }
+  if (count == 0) return;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < records_.size(); ++i)
+    if (!gone[i]) records_[kept++] = records_[i];
+  records_.resize(kept);
+  index_.clear();  // made again on the next look-up that needs one
   if (unused_ > storage_.size() / 2) Compact();
 }
 

@@ -60,7 +60,8 @@ class Key {
   Value ValueAt(std::size_t index) const;
   std::optional<Value> FindValue(std::u16string_view name) const;
   void SetValue(std::u16string_view name, DWORD type, std::string_view data);
-  void DeleteValue(std::u16string_view name);
+  // Deletes the values of these names (those there are) in one pass over the values.
+  void DeleteValues(const std::vector<std::u16string>& names);
   void ClearValues();
   // Appends a value without looking for one of the same name: only for a staging key,
   // whose values then go to their key through TakeValues, which sorts out repeated names.
