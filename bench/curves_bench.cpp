@@ -47,8 +47,10 @@ std::string InstalledProduct(const fs::path& dir, unsigned entries) {
          "\"UninstallString\"=\"C:\\\\ORV\\\\OrvDel.Exe a b C:\\\\ORV\\\\DATA\\\\\"\r\n";
 }
 
-// The screen reader's association and folders settings folders below C:\JAWS\Settings\.
+// The screen reader's association and folders settings folders below C:\JAWS\Settings\,
+// made afresh: a configuration left by an earlier run would be skipped as up to date.
 std::string InstalledScreenReader(const fs::path& dir, unsigned folders) {
+  fs::remove_all(dir / "c/JAWS");
   WriteFile(dir / "d/Orv.Jcf", "jaws config");
   for (unsigned i = 0; i < folders; ++i)
     fs::create_directories(dir / "c/JAWS/Settings" / Numbered("S%05u", i));
