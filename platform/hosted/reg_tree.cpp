@@ -21,6 +21,13 @@ bool InOddPairs(char16_t c) { return (c >= 0x139 && c <= 0x148) || (c >= 0x179 &
 constexpr std::size_t kIndexThreshold = 8;       // below it a linear scan is faster than hashing
 constexpr std::size_t kMaxStorage = UINT32_MAX;  // records hold 32-bit positions
 
+// Slots for an index of this many records: a power of two, at most half full.
+std::size_t IndexSize(std::size_t records) {
+  std::size_t size = 16;
+  while (size < records * 2) size *= 2;
+  return size;
+}
+
 // Rotate-and-xor over the upper-cased units, mixed once at the end so that the low bits,
 // which pick the index slot, depend on every unit.
 std::uint32_t NameHash(std::u16string_view name) {
@@ -258,35 +265,21 @@ void Key::TakeValues(Key& from) {
   from.unused_ = 0;
 }
 
-// Whether two records name the same value; leaves an index of the records up to the first
-// repeat, which is of no use after and is cleared with them.
+// Whether two records name the same value, found with the index built on the way when the
+// key has enough records for one: a repeat leaves it part-built, and the caller clears it.
 bool Key::HasRepeatedNames() const {
-  auto same = [this](const Record& a, const Record& b) {
-    return a.hash == b.hash && a.nameSize == b.nameSize && CompareNoCase(NameOf(a), NameOf(b)) == 0;
-  };
-  if (records_.size() <= kIndexThreshold) {
-    for (std::size_t i = 0; i < records_.size(); ++i)
-      for (std::size_t j = 0; j < i; ++j)
-        if (same(records_[i], records_[j])) return true;
-    return false;
-  }
-  std::size_t size = 16;
-  while (size < records_.size() * 2) size *= 2;
-  index_.assign(size, 0);
-  std::size_t mask = size - 1;
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    std::size_t slot = records_[i].hash & mask;
-    for (; index_[slot] != 0; slot = (slot + 1) & mask)
-      if (same(records_[index_[slot] - 1], records_[i])) return true;
-    index_[slot] = std::uint32_t(i + 1);
+  bool indexed = records_.size() > kIndexThreshold;
+  if (indexed) index_.assign(IndexSize(records_.size()), 0);
+  for (std::uint32_t i = 0; i < records_.size(); ++i) {
+    // Unindexed, the scan finds the record itself unless an earlier one has its name.
+    if (FindRecord(NameOf(records_[i]), records_[i].hash) < i) return true;
+    if (indexed) IndexRecord(i);
   }
   return false;
 }
 
 void Key::RebuildIndex() const {
-  std::size_t size = 16;
-  while (size < records_.size() * 2) size *= 2;
-  index_.assign(size, 0);
+  index_.assign(IndexSize(records_.size()), 0);
   for (std::size_t i = 0; i < records_.size(); ++i) IndexRecord(std::uint32_t(i));
 }
 
