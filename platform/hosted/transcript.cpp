@@ -37,6 +37,27 @@ std::string Visible(const std::string& ansi) {
   return out;
 }
 
+// What the run came to, in one word. The set-up program is always handed its source
+// folder, the installed program nothing, so a started command line with an argument is the
+// set-up. A failed start is followed by the launcher's box about it.
+std::string Outcome(const std::vector<Event>& events, int code) {
+  if (code != 0) return "error";
+  const Event* started = nullptr;
+  bool box = false;
+  for (const Event& event : events) {
+    if (event.kind == "box") box = true;
+    if (event.kind == "exec" && event.Find("result")->number > 31) started = &event;
+  }
+  if (started) {
+    // The program is the quoted text at the start, else the text up to the first blank.
+    const std::string& line = started->Find("cmdline")->text;
+    std::size_t end = line.starts_with('"') ? line.find('"', 1) : line.find(' ');
+    end = end == std::string::npos ? line.size() : end + 1;
+    return line.find_first_not_of(' ', end) != std::string::npos ? "setup" : "program";
+  }
+  return box ? "message" : "nothing";
+}
+
 }  // namespace
 
 const Event::Field* Event::Find(const std::string& name) const {
@@ -71,7 +92,10 @@ void Transcript::Key(const std::string& key, const std::string& change) {
   events_.push_back({"key", {Text("key", key), Text("change", change)}});
 }
 
-void Transcript::Exit(int code) { events_.push_back({"exit", {Number("code", code)}}); }
+void Transcript::Exit(int code) {
+  std::string outcome = Outcome(events_, code);
+  events_.push_back({"exit", {Number("code", code), Text("outcome", outcome)}});
+}
 
 void Transcript::WriteJsonLines(std::ostream& out) const {
   for (const Event& event : events_) {
@@ -108,7 +132,7 @@ void Transcript::WriteReadable(std::ostream& out) const {
     } else if (event.kind == "key") {
       out << event.Find("change")->text << ' ' << Visible(event.Find("key")->text);
     } else {
-      out << event.Find("code")->number;
+      out << event.Find("code")->number << "  (" << event.Find("outcome")->text << ')';
     }
     out << '\n';
   }

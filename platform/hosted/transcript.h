@@ -30,6 +30,8 @@ class Transcript {
   void Log(const std::string& line);
   void File(const std::string& path, const std::string& change);
   void Key(const std::string& key, const std::string& change);
+  // Ends the transcript with the launcher's exit code and the run's outcome, read from the
+  // events so far.
   void Exit(int code);
 
   const std::vector<Event>& Events() const { return events_; }

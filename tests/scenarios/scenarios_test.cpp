@@ -105,7 +105,8 @@ TEST_P(Scenario, SilentCopyDoesOnlyTheStartUp) {
   EXPECT_EQ(OfKinds(actual, {"box", "exec", "critical-error", "file"}), std::vector<Json>{})
       << Show(actual);
   EXPECT_EQ(OfKinds(actual, {"key"}), OfKinds(expected, {"key"}));
-  const std::vector<Json> normalEnd = {Json{{"event", "exit"}, {"code", 0}}};
+  const std::vector<Json> normalEnd = {
+      Json{{"event", "exit"}, {"code", 0}, {"outcome", "nothing"}}};
   EXPECT_EQ(OfKinds(actual, {"exit"}), normalEnd);
 }
 
