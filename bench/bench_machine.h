@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/hosted.h"
+#include "platform/hosted/machine/hosted.h"
 
 namespace bench {
 

@@ -5,7 +5,7 @@
 
 #include "bench/bench_machine.h"
 #include "bench/commands.h"
-#include "platform/hosted/registry.h"
+#include "platform/hosted/registry/registry.h"
 
 namespace bench {
 

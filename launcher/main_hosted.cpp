@@ -1,17 +1,15 @@
 // orvlaunch: runs the launcher once against a described machine and prints what it did.
-#include <cctype>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <random>
 
 #include "launcher/launcher.h"
 #include "platform/faults/faults.h"
-#include "platform/hosted/codepage.h"
-#include "platform/hosted/hosted.h"
+#include "platform/hosted/machine/hosted.h"
+#include "platform/hosted/machine/private_copy.h"
+#include "platform/hosted/text/codepage.h"
 #include "winsys/log.h"
 
 namespace {
@@ -79,69 +77,6 @@ std::string Ansi(const std::string& utf8, const char* what) {
   return *ansi;
 }
 
-// A copy of a drive's folder that keeps what the machine reads of it: names, contents,
-// modification times, mode bits and symlinks.
-void CopyTree(const fs::path& from, const fs::path& to) {
-  fs::create_directories(to);
-  for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator();
-       ++it) {
-    fs::path target = to / fs::relative(it->path(), from);
-    if (it->is_symlink()) {
-      fs::copy_symlink(it->path(), target);
-      it.disable_recursion_pending();
-    } else if (it->is_directory()) {
-      fs::create_directory(target);
-      fs::permissions(target, it->status().permissions());
-    } else if (it->is_regular_file()) {
-      fs::copy_file(it->path(), target);
-      fs::last_write_time(target, it->last_write_time());
-      fs::permissions(target, it->status().permissions());
-    }
-  }
-}
-
-bool HasTimesOn(const hosted::MachineConfig& config, char letter) {
-  for (const auto& [path, seconds] : config.times)
-    if (std::toupper(static_cast<unsigned char>(path[0])) == letter) return true;
-  return false;
-}
-
-class PrivateCopy {
- public:
-  ~PrivateCopy() {
-    std::error_code ignored;
-    if (!dir_.empty()) fs::remove_all(dir_, ignored);
-  }
-
-  std::map<char, fs::path> Roots(const hosted::MachineConfig& config) {
-    std::random_device random;
-    dir_ = fs::temp_directory_path() / ("orvlaunch-" + std::to_string(random()));
-    std::map<char, fs::path> roots;
-    for (const auto& drive : config.drives) {
-      if (!drive.folder) continue;
-      // The machine never writes to a read-only drive, so one is used where it lies unless
-      // file times are to be set on it before the run.
-      if (drive.readOnly && !HasTimesOn(config, drive.letter)) {
-        roots[drive.letter] = *drive.folder;
-        continue;
-      }
-      roots[drive.letter] = dir_ / std::string(1, drive.letter);
-      CopyTree(*drive.folder, roots[drive.letter]);
-    }
-    return roots;
-  }
-
- private:
-  fs::path dir_;
-};
-
-std::map<char, fs::path> InPlaceRoots(const hosted::MachineConfig& config) {
-  std::map<char, fs::path> roots;
-  for (const auto& drive : config.drives)
-    if (drive.folder) roots[drive.letter] = *drive.folder;
-  return roots;
-}
-
 void Report(const Options& options, const hosted::Transcript& transcript) {
   if (options.json && *options.json == "-") {
     transcript.WriteJsonLines(std::cout);
@@ -162,8 +97,8 @@ int Run(const Options& options) {
     config.args.clear();
     for (const auto& arg : *options.args) config.args.push_back(Ansi(arg, "an argument"));
   }
-  PrivateCopy copy;
-  auto roots = options.inPlace ? InPlaceRoots(config) : copy.Roots(config);
+  hosted::PrivateCopy copy;
+  auto roots = options.inPlace ? hosted::InPlaceRoots(config) : copy.Roots(config);
   hosted::ApplyFileTimes(config, roots);
   hosted::Transcript transcript;
   hosted::HostedPlatform machine(config, roots, transcript);

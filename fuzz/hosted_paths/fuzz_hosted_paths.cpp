@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "fuzz/support/scratch.h"
-#include "platform/hosted/hosted.h"
+#include "platform/hosted/machine/hosted.h"
 
 namespace {
 

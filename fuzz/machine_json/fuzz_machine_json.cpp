@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "fuzz/support/scratch.h"
-#include "platform/hosted/config.h"
+#include "platform/hosted/machine/config.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz/support/scratch.h"
-#include "platform/hosted/registry.h"
+#include "platform/hosted/registry/registry.h"
 
 namespace {
 

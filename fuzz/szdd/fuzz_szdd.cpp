@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/hosted/szdd.h"
+#include "platform/hosted/lz/szdd.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The simulated machine's per-thread last-error value.
+// The simulated machine's per-thread last-error value, shared by all its parts.
 #pragma once
 
 #include "platform/platform.h"
@@ -7,8 +7,12 @@ namespace hosted {
 
 using namespace platform;
 
-// The calling thread's last-error value, as GetLastError and SetLastError see it.
-DWORD& ThreadLastError();
+// The calling thread's last-error value, as GetLastError and SetLastError see it. Every part
+// of the machine sets it, so it lives in this header rather than in any one part.
+inline DWORD& ThreadLastError() {
+  thread_local DWORD value = 0;
+  return value;
+}
 
 // Sets the last error and returns the given failure result, for one-line failure paths.
 template <typename T>

@@ -11,7 +11,7 @@
 
 #include "launcher/launcher.h"
 #include "platform/faults/faults.h"
-#include "platform/hosted/hosted.h"
+#include "platform/hosted/machine/hosted.h"
 #include "tests/support/machine_fixture.h"
 
 namespace {

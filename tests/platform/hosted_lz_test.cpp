@@ -1,6 +1,6 @@
 // The hosted LZ library through the simulated machine's file calls: opens with the flags
 // the launcher passes, expansion of SZDD files, plain copies and the LZERROR_* answers.
-#include "platform/hosted/lz.h"
+#include "platform/hosted/lz/lz.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/codepage.h"
-#include "platform/hosted/registry.h"
+#include "platform/hosted/text/codepage.h"
+#include "platform/hosted/registry/registry.h"
 #include "tests/support/machine_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The SZDD expander against the format's reference tools: files compressed by mscompress
 // must expand byte for byte to the original and to libmspack's output; damaged files must
 // fail without writing anything that is not a prefix of the original.
-#include "platform/hosted/szdd.h"
+#include "platform/hosted/lz/szdd.h"
 
 #include <gtest/gtest.h>
 

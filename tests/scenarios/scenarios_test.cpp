@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-#include "platform/hosted/registry.h"
+#include "platform/hosted/registry/registry.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/faults/faults.h"
-#include "platform/hosted/config.h"
-#include "platform/hosted/hosted.h"
-#include "platform/hosted/transcript.h"
+#include "platform/hosted/machine/config.h"
+#include "platform/hosted/machine/hosted.h"
+#include "platform/hosted/machine/transcript.h"
 
 namespace testing_support {
 

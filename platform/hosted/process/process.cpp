@@ -1,0 +1,151 @@
+#include "platform/hosted/process/process.h"
+
+#include <cstring>
+
+#include "platform/hosted/last_error.h"
+#include "platform/hosted/process/messages.h"
+#include "platform/hosted/text/codepage.h"
+
+namespace hosted {
+
+namespace {
+
+// An argument that holds a double quote is taken as written; others are quoted when
+// they hold blanks or control characters, so that the launcher's splitter gets them back.
+std::string BuildCommandLine(const ProcessConfig& config) {
+  std::string line = "\"" + config.self + "\"";
+  for (const std::string& arg : config.args) {
+    bool plain = !arg.empty() && arg.find('"') == std::string::npos;
+    for (char c : arg) plain = plain && static_cast<unsigned char>(c) > ' ';
+    bool quoted = arg.find('"') != std::string::npos;
+    line += ' ';
+    line += (plain || quoted) ? arg : "\"" + arg + "\"";
+  }
+  return line;
+}
+
+// Copies text into a caller's buffer by the usual rules: the length without NUL when it
+// fits, else the size needed with NUL and nothing written.
+DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
+  if (text.size() + 1 > size || !buffer) return static_cast<DWORD>(text.size() + 1);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<DWORD>(text.size());
+}
+
+constexpr const char* kLogDirVariable = "ORVLAUNCH_LOG_DIR";
+
+}  // namespace
+
+Process::Process(const ProcessConfig& config, FileSystem& files, Events& events)
+    : config_(config),
+      files_(files),
+      events_(events),
+      commandLine_(BuildCommandLine(config_)),
+      security_(config_) {}
+
+DWORD Process::FormatMessageA(DWORD flags, const void*, DWORD messageId, DWORD, char* buffer,
+                              DWORD size, void* args) {
+  constexpr DWORD kMessageNotFound = 317;
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer)
+    return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+  const char* text = SystemMessageText(messageId);
+  if (!text) return Fail(kMessageNotFound, DWORD{0});
+  // A text with an insert needs arguments, unless inserts are to be left alone.
+  bool insert = std::strchr(text, '%') != nullptr;
+  if (insert && !(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && !args)
+    return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+  // The table's texts end in a line break; under the width mask it comes out as a blank.
+  std::string message = text;
+  message += (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) ? " " : "\r\n";
+  if (message.size() + 1 > size) return Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
+  std::memcpy(buffer, message.c_str(), message.size() + 1);
+  return static_cast<DWORD>(message.size());
+}
+
+DWORD Process::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
+  if (module != nullptr || !buffer) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+  if (size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
+  // A path that does not fit is cut and still terminated, with the buffer size returned.
+  const std::string& self = config_.self;
+  if (self.size() + 1 > size) {
+    std::memcpy(buffer, self.data(), size - 1);
+    buffer[size - 1] = '\0';
+    return Fail(ERROR_INSUFFICIENT_BUFFER, size);
+  }
+  std::memcpy(buffer, self.c_str(), self.size() + 1);
+  return static_cast<DWORD>(self.size());
+}
+
+const char* Process::GetCommandLineA() { return commandLine_.c_str(); }
+
+DWORD Process::GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
+  if (!name || !EqualNoCase(name, kLogDirVariable) || config_.logDir.empty())
+    return Fail(ERROR_ENVVAR_NOT_FOUND, DWORD{0});
+  return CopyOut(config_.logDir, buffer, size);
+}
+
+UINT Process::WinExec(const char* cmdLine, UINT show) {
+  std::string line = cmdLine ? cmdLine : "";
+  UINT result = config_.execResult ? *config_.execResult : files_.ProbeProgram(line, config_.self);
+  events_.Exec(line, show, files_.CurrentDirectory(), result);
+  // The last error is the one the process start failed with; a file that is no program
+  // fails with ERROR_BAD_EXE_FORMAT, whose text needs an insert.
+  constexpr DWORD kBadExeFormat = 193;
+  if (result < 32) {
+    ThreadLastError() = result == 0    ? ERROR_NOT_ENOUGH_MEMORY
+                        : result == 11 ? kBadExeFormat
+                                       : result;
+  }
+  return result;
+}
+
+int Process::MessageBoxA(HWND, const char* text, const char* caption, UINT style) {
+  events_.Box(caption ? caption : "Error", text ? text : "", style);
+  return IDOK;
+}
+
+BOOL Process::GetVersionExA(OSVERSIONINFOA* info) {
+  if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
+    return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+  info->dwMajorVersion = config_.osMajor;
+  info->dwMinorVersion = config_.osMinor;
+  info->dwBuildNumber = config_.osBuild;
+  info->dwPlatformId = config_.osPlatform;
+  std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+  return TRUE;
+}
+
+HANDLE Process::GetCurrentThread() { return reinterpret_cast<HANDLE>(~std::uintptr_t{1}); }
+
+HANDLE Process::GetCurrentProcess() { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }
+
+BOOL Process::OpenThreadToken(HANDLE thread, DWORD access, BOOL, HANDLE* token) {
+  return security_.OpenThreadToken(thread, access, token);
+}
+
+BOOL Process::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+  return security_.OpenProcessToken(process, access, token);
+}
+
+BOOL Process::GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD size,
+                                  DWORD* needed) {
+  return security_.GetTokenInformation(token, infoClass, info, size, needed);
+}
+
+BOOL Process::AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count,
+                                       DWORD sub0, DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4,
+                                       DWORD sub5, DWORD sub6, DWORD sub7, PSID* sid) {
+  const DWORD subs[8] = {sub0, sub1, sub2, sub3, sub4, sub5, sub6, sub7};
+  return security_.AllocateAndInitializeSid(authority, count, subs, sid);
+}
+
+BOOL Process::EqualSid(PSID a, PSID b) { return security_.EqualSid(a, b); }
+
+PSID Process::FreeSid(PSID sid) { return security_.FreeSid(sid); }
+
+BOOL Process::CloseHandle(HANDLE object) {
+  if (security_.OwnsHandle(object)) return security_.CloseToken(object);
+  return files_.CloseHandle(object);
+}
+
+}  // namespace hosted

@@ -1,0 +1,31 @@
+#include "platform/hosted/text/locale.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "platform/hosted/last_error.h"
+#include "platform/hosted/text/codepage.h"
+
+namespace hosted {
+
+DWORD Locale::CharLowerBuffA(char* text, DWORD length) {
+  if (!text) return 0;
+  for (DWORD i = 0; i < length; ++i) text[i] = LowerAnsi(text[i]);
+  return length;
+}
+
+int Locale::CompareStringA(LCID, DWORD flags, const char* a, int aLength, const char* b,
+                           int bLength) {
+  if (!a || !b) return Fail(ERROR_INVALID_PARAMETER, 0);
+  std::string left(a, aLength < 0 ? std::strlen(a) : static_cast<std::size_t>(aLength));
+  std::string right(b, bLength < 0 ? std::strlen(b) : static_cast<std::size_t>(bLength));
+  if (flags & NORM_IGNORECASE) {
+    left = LowerAnsi(left);
+    right = LowerAnsi(right);
+  }
+  int order = std::string_view(left).compare(right);
+  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+}
+
+}  // namespace hosted
