@@ -13,7 +13,7 @@ orv_hosted_part(orv_hosted_text text)
 orv_hosted_part(orv_hosted_lz lz orv_platform)
 orv_hosted_part(orv_hosted_files files orv_hosted_text)
 orv_hosted_part(orv_hosted_registry registry orv_hosted_text)
-orv_hosted_part(orv_hosted_process process orv_hosted_files orv_hosted_text)
+orv_hosted_part(orv_hosted_process process orv_platform orv_hosted_files orv_hosted_text)
 orv_hosted_part(orv_hosted machine orv_platform orv_hosted_text orv_hosted_lz orv_hosted_files
                 orv_hosted_registry orv_hosted_process nlohmann_json::nlohmann_json)
 

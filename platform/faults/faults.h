@@ -2,13 +2,14 @@
 // logic is reached by failing a real call.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/call_table.h"
+#include "platform/roles.h"
 
 namespace faults {
 
@@ -20,13 +21,12 @@ struct Rule {
   DWORD error = 0;   // the last-error value (registry calls: the result) it leaves
 };
 
-// True for the names of the calls that can be failed (those whose result can say so).
-bool IsFaultableCall(std::string_view name);
-// The error a failing call most plausibly meets.
-DWORD PlausibleError(std::string_view call);
+// The names of the calls that can be failed: those whose result can say so.
+std::vector<std::string_view> FaultableCalls();
 
-// A failed call does nothing and answers as that call answers a failure: its failure
-// result, and the rule's error as last error (registry calls return it instead).
+// A failed call does nothing and answers as calls.def says that call answers a failure:
+// its failure result, and the rule's error as last error where a failure sets one (the
+// registry calls return it instead). A failed close still releases the handle.
 class FaultPlatform : public Platform {
  public:
   FaultPlatform(Platform& inner, std::vector<Rule> rules);
@@ -38,92 +38,55 @@ class FaultPlatform : public Platform {
   unsigned CallsMade() const { return overallCount_; }
   // The name of the call that FailOverall failed, empty before it has.
   const std::string& FailedCall() const { return overallFailed_; }
+  // Whether the latest call was failed here.
+  bool LastCallFailed() const { return lastFailed_; }
+  // The rules that have not failed a call so far.
+  std::vector<Rule> UnfiredRules() const;
 
-  DWORD GetLastError() override;
-  void SetLastError(DWORD code) override;
-  DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
-                       char* buffer, DWORD size, void* args) override;
-  LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM desired,
-                     HKEY* result) override;
-  LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                        DWORD* dataSize) override;
-  LONG RegQueryInfoKeyA(HKEY key, char* className, DWORD* classSize, DWORD* reserved,
-                        DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values,
-                        DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securityDescriptor,
-                        FILETIME* lastWriteTime) override;
-  LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
-                     char* className, DWORD* classSize, FILETIME* lastWriteTime) override;
-  LONG RegDeleteKeyA(HKEY key, const char* subKey) override;
-  LONG RegCloseKey(HKEY key) override;
-  HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
-                     DWORD flags, HANDLE templateFile) override;
-  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) override;
-  BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
-                 void* overlapped) override;
-  DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) override;
-  DWORD GetFileSize(HANDLE file, DWORD* sizeHigh) override;
-  BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess,
-                   FILETIME* lastWrite) override;
-  BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
-                   const FILETIME* lastWrite) override;
-  BOOL CloseHandle(HANDLE object) override;
-  BOOL SetFileAttributesA(const char* name, DWORD attributes) override;
-  DWORD GetFileAttributesA(const char* name) override;
-  BOOL DeleteFileA(const char* name) override;
-  BOOL MoveFileA(const char* from, const char* to) override;
-  BOOL CreateDirectoryA(const char* name, void* security) override;
-  BOOL RemoveDirectoryA(const char* name) override;
-  HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) override;
-  BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) override;
-  BOOL FindClose(HANDLE find) override;
-  BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override;
-  BOOL LocalFileTimeToFileTime(const FILETIME* local, FILETIME* utc) override;
-  BOOL FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) override;
-  BOOL DosDateTimeToFileTime(WORD date, WORD dosTime, FILETIME* time) override;
-  BOOL SetCurrentDirectoryA(const char* path) override;
-  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override;
-  DWORD GetTempPathA(DWORD size, char* buffer) override;
-  DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) override;
-  UINT GetDriveTypeA(const char* root) override;
-  UINT SetErrorMode(UINT mode) override;
-  DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
-  const char* GetCommandLineA() override;
-  DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) override;
-  DWORD CharLowerBuffA(char* text, DWORD length) override;
-  int CompareStringA(LCID locale, DWORD flags, const char* a, int aLength, const char* b,
-                     int bLength) override;
-  UINT WinExec(const char* cmdLine, UINT show) override;
-  int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) override;
-  INT LZOpenFileA(const char* name, OFSTRUCT* info, WORD style) override;
-  LONG LZCopy(INT source, INT target) override;
-  void LZClose(INT file) override;
-  BOOL GetVersionExA(OSVERSIONINFOA* info) override;
-  HANDLE GetCurrentThread() override;
-  HANDLE GetCurrentProcess() override;
-  BOOL OpenThreadToken(HANDLE thread, DWORD access, BOOL openAsSelf, HANDLE* token) override;
-  BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
-  BOOL GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD size,
-                           DWORD* needed) override;
-  BOOL AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count, DWORD sub0,
-                                DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4, DWORD sub5,
-                                DWORD sub6, DWORD sub7, PSID* sid) override;
-  BOOL EqualSid(PSID a, PSID b) override;
-  PSID FreeSid(PSID sid) override;
+#define ORV_CALL(area, result, shown, name, failure, error, plausible, ...)               \
+  result name(ORV_PARAMETERS(__VA_ARGS__)) override {                                     \
+    return Guard<result>(CallId::name, std::forward_as_tuple(ORV_ARGUMENTS(__VA_ARGS__)), \
+                         ORV_ROLE_LIST(__VA_ARGS__){},                                    \
+                         [&] { return inner_.name(ORV_ARGUMENTS(__VA_ARGS__)); });        \
+  }
+#include "platform/calls.def"
+#undef ORV_CALL
 
  private:
   // The error to fail this call with, or nothing; counts the call.
-  std::optional<DWORD> Hit(const char* call);
-  template <typename R, typename Call>
-  R Guard(const char* call, R failure, Call&& forward);
-  template <typename Call>
-  LONG GuardRegistry(const char* call, Call&& forward);
+  std::optional<DWORD> Hit(CallId id);
+
+  template <typename R, typename Args, typename... Roles, typename Forward>
+  R Guard(CallId id, Args args, role::List<Roles...>, Forward&& forward) {
+    const CallInfo& call = Info(id);
+    lastFailed_ = false;
+    std::optional<DWORD> error = call.CanFail() ? Hit(id) : std::nullopt;
+    if (!error) return forward();
+    lastFailed_ = true;
+    ClearCounts<Roles...>(args, std::index_sequence_for<Roles...>{});
+    if (call.failure.closesAnyway) forward();
+    if (call.setsLastError) inner_.SetLastError(*error);
+    if constexpr (!std::is_void_v<R>) return FromBits<R>(call.FailureResult(*error));
+  }
+
+  // A count that the call writes is 0 after a failure, as the real call sets it first.
+  template <typename... Roles, typename Args, std::size_t... I>
+  static void ClearCounts(Args& args, std::index_sequence<I...>) {
+    [[maybe_unused]] auto clear = [](auto role, auto value) {
+      if constexpr (std::is_same_v<decltype(role), role::OutCount>)
+        if (value) *value = 0;
+    };
+    (clear(Roles{}, std::get<I>(args)), ...);
+  }
 
   Platform& inner_;
   std::vector<Rule> rules_;
-  std::map<std::string, unsigned, std::less<>> counts_;
+  std::vector<unsigned> fired_;   // per rule: how many calls it failed
+  std::vector<unsigned> counts_;  // per call of the table: how many were made
   unsigned overallTarget_ = 0;
   unsigned overallCount_ = 0;
   std::string overallFailed_;
+  bool lastFailed_ = false;
 };
 
 }  // namespace faults

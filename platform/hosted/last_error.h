@@ -21,4 +21,10 @@ T Fail(DWORD error, T result) {
   return result;
 }
 
+// The machine's last-error calls.
+struct LastError {
+  DWORD GetLastError() { return ThreadLastError(); }
+  void SetLastError(DWORD code) { ThreadLastError() = code; }
+};
+
 }  // namespace hosted

@@ -12,8 +12,20 @@
 
 namespace conformance {
 
+// What the tests need of the system beside the calls under test: calls the launcher does
+// not make, reached on the simulated machine through its file system and on Windows directly.
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual platform::DWORD GetFileAttributesA(const char* name) = 0;
+  virtual platform::BOOL CreateDirectoryA(const char* name) = 0;
+  virtual platform::BOOL RemoveDirectoryA(const char* name) = 0;
+  virtual platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) = 0;
+};
+
 struct Scratch {
   platform::Platform* platform = nullptr;
+  Host* host = nullptr;
   std::string dir;              // Windows path of an empty writable folder, ending in "\"
   std::shared_ptr<void> owner;  // keeps the machine or folder until the test ends
 };
@@ -31,6 +43,7 @@ class Test : public ::testing::Test {
   void TearDown() override { scratch_ = Scratch{}; }
 
   platform::Platform& P() { return *scratch_.platform; }
+  Host& H() { return *scratch_.host; }
   std::string Path(const std::string& name) const { return scratch_.dir + name; }
   void Poison() { P().SetLastError(kPoison); }
 
@@ -46,7 +59,7 @@ class Test : public ::testing::Test {
   }
 
   void MakeDir(const std::string& name) {
-    ASSERT_TRUE(P().CreateDirectoryA(Path(name).c_str(), nullptr)) << name;
+    ASSERT_TRUE(H().CreateDirectoryA(Path(name).c_str())) << name;
   }
 
   Scratch scratch_;

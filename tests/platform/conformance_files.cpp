@@ -39,7 +39,7 @@ class Files : public conformance::Test {
     return P().GetLastError();
   }
 
-  DWORD Attributes(const std::string& name) { return P().GetFileAttributesA(Path(name).c_str()); }
+  DWORD Attributes(const std::string& name) { return H().GetFileAttributesA(Path(name).c_str()); }
 };
 
 struct DispositionCase {
@@ -206,7 +206,7 @@ TEST_F(Files, NamesResolveAsWindowsSpellsThem) {
   for (const char* name : spellings) EXPECT_EQ(Attributes(name), FILE_ATTRIBUTE_ARCHIVE) << name;
   std::string drive = Path("").substr(0, 2);
   std::string deep = drive + "\\..\\..\\" + Path("Sub\\Readme.TXT").substr(3);
-  EXPECT_EQ(P().GetFileAttributesA(deep.c_str()), FILE_ATTRIBUTE_ARCHIVE)
+  EXPECT_EQ(H().GetFileAttributesA(deep.c_str()), FILE_ATTRIBUTE_ARCHIVE)
       << "\"..\" above the root stays at the root";
 }
 
@@ -220,7 +220,7 @@ TEST_F(Files, ForbiddenCharactersAreInvalidNames) {
 
 TEST_F(Files, UncPathsAreNoLocalFiles) {
   Poison();
-  EXPECT_EQ(P().GetFileAttributesA("\\\\nosuchserver.invalid\\share\\f.txt"),
+  EXPECT_EQ(H().GetFileAttributesA("\\\\nosuchserver.invalid\\share\\f.txt"),
             INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(P().GetLastError(), kPoison);
 }
@@ -264,8 +264,11 @@ TEST_F(Files, RefusedCallsSetTheirError) {
   auto move = [this](const char* from, const char* to) -> Call {
     return [=, this] { return P().MoveFileA(Path(from).c_str(), Path(to).c_str()) != FALSE; };
   };
+  auto rmdir = [this](const char* name) -> Call {
+    return [=, this] { return H().RemoveDirectoryA(Path(name).c_str()) != FALSE; };
+  };
   auto mkdir = [this](const char* name) -> Call {
-    return [=, this] { return P().CreateDirectoryA(Path(name).c_str(), nullptr) != FALSE; };
+    return [=, this] { return H().CreateDirectoryA(Path(name).c_str()) != FALSE; };
   };
   const std::pair<Call, DWORD> cases[] = {
       {open("missing\\f.txt", R, OPEN_EXISTING), ERROR_PATH_NOT_FOUND},
@@ -287,9 +290,9 @@ TEST_F(Files, RefusedCallsSetTheirError) {
       {move("none", "c.txt"), ERROR_FILE_NOT_FOUND},
       {mkdir("d"), ERROR_ALREADY_EXISTS},
       {mkdir("x\\y"), ERROR_PATH_NOT_FOUND},
-      {call(&Platform::RemoveDirectoryA, "d"), ERROR_DIR_NOT_EMPTY},
-      {call(&Platform::RemoveDirectoryA, "d\\f.txt"), ERROR_DIRECTORY},
-      {call(&Platform::RemoveDirectoryA, "none"), ERROR_FILE_NOT_FOUND},
+      {rmdir("d"), ERROR_DIR_NOT_EMPTY},
+      {rmdir("d\\f.txt"), ERROR_DIRECTORY},
+      {rmdir("none"), ERROR_FILE_NOT_FOUND},
       {call(&Platform::SetCurrentDirectoryA, "none"), ERROR_FILE_NOT_FOUND},
       {call(&Platform::SetCurrentDirectoryA, "none\\x"), ERROR_PATH_NOT_FOUND},
       {call(&Platform::SetCurrentDirectoryA, "a.txt"), ERROR_DIRECTORY},
@@ -308,7 +311,7 @@ TEST_F(Files, RefusedCallsSetTheirError) {
   EXPECT_TRUE(P().DeleteFileA(Path("ro.txt").c_str())) << "FILE_SHARE_DELETE lets it go";
   P().CloseHandle(h);
   EXPECT_TRUE(P().DeleteFileA(Path("d\\f.txt").c_str()));
-  EXPECT_TRUE(P().RemoveDirectoryA(Path("d").c_str()));
+  EXPECT_TRUE(H().RemoveDirectoryA(Path("d").c_str()));
   EXPECT_EQ(Attributes("d"), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -469,7 +472,7 @@ TEST_F(Files, ShortPathNames) {
   EXPECT_EQ(length + 1, needed);
   std::string shortPath(buffer, length);
   EXPECT_EQ(shortPath.substr(shortPath.size() - 6), "\\a.txt") << shortPath;
-  EXPECT_EQ(P().GetFileAttributesA(shortPath.c_str()), FILE_ATTRIBUTE_ARCHIVE) << shortPath;
+  EXPECT_EQ(H().GetFileAttributesA(shortPath.c_str()), FILE_ATTRIBUTE_ARCHIVE) << shortPath;
   Poison();
   EXPECT_EQ(P().GetShortPathNameA(Path("none.txt").c_str(), buffer, sizeof buffer), 0u);
   EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -480,16 +483,16 @@ TEST_F(Files, CurrentDirectory) {
   MakeFile("cwd\\f.txt");
   ASSERT_TRUE(P().SetCurrentDirectoryA(Path("cwd").c_str()));
   char buffer[MAX_PATH];
-  DWORD n = P().GetCurrentDirectoryA(sizeof buffer, buffer);
+  DWORD n = H().GetCurrentDirectoryA(sizeof buffer, buffer);
   EXPECT_EQ(std::string(buffer, n), Path("cwd"));
-  EXPECT_EQ(P().GetFileAttributesA("f.txt"), FILE_ATTRIBUTE_ARCHIVE) << "relative to it";
-  EXPECT_EQ(P().GetFileAttributesA("..\\cwd\\f.txt"), FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(H().GetFileAttributesA("f.txt"), FILE_ATTRIBUTE_ARCHIVE) << "relative to it";
+  EXPECT_EQ(H().GetFileAttributesA("..\\cwd\\f.txt"), FILE_ATTRIBUTE_ARCHIVE);
   std::memset(buffer, kPoisonByte, sizeof buffer);
-  EXPECT_EQ(P().GetCurrentDirectoryA(2, buffer), n + 1);
+  EXPECT_EQ(H().GetCurrentDirectoryA(2, buffer), n + 1);
   EXPECT_EQ(buffer[0], kPoisonByte);
   std::string root = Path("").substr(0, 3);
   ASSERT_TRUE(P().SetCurrentDirectoryA(root.c_str()));
-  n = P().GetCurrentDirectoryA(sizeof buffer, buffer);
+  n = H().GetCurrentDirectoryA(sizeof buffer, buffer);
   EXPECT_EQ(std::string(buffer, n), root) << "a root keeps its backslash";
 }
 

@@ -4,11 +4,41 @@
 
 namespace conformance {
 
+namespace {
+
+class MachineHost : public Host {
+ public:
+  explicit MachineHost(hosted::FileSystem& files) : files_(files) {}
+  platform::DWORD GetFileAttributesA(const char* name) override {
+    return files_.GetFileAttributesA(name);
+  }
+  platform::BOOL CreateDirectoryA(const char* name) override {
+    return files_.CreateDirectoryA(name, nullptr);
+  }
+  platform::BOOL RemoveDirectoryA(const char* name) override {
+    return files_.RemoveDirectoryA(name);
+  }
+  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
+    return files_.GetCurrentDirectoryA(size, buffer);
+  }
+
+ private:
+  hosted::FileSystem& files_;
+};
+
+struct Machine {
+  testing_support::TempMachine machine;
+  std::unique_ptr<MachineHost> host;
+};
+
+}  // namespace
+
 Scratch PrepareScratch() {
-  auto machine = std::make_shared<testing_support::TempMachine>();
-  machine->MakeDir("c/scratch");
-  machine->Start();
-  return {&machine->Platform(), "C:\\scratch\\", machine};
+  auto owner = std::make_shared<Machine>();
+  owner->machine.MakeDir("c/scratch");
+  owner->machine.Start();
+  owner->host = std::make_unique<MachineHost>(owner->machine.Platform().Files());
+  return {&owner->machine.Platform(), owner->host.get(), "C:\\scratch\\", owner};
 }
 
 }  // namespace conformance

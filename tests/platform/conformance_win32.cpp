@@ -23,6 +23,25 @@ platform::Platform& Windows() {
   return windows;
 }
 
+class WindowsHost : public Host {
+ public:
+  platform::DWORD GetFileAttributesA(const char* name) override {
+    return ::GetFileAttributesA(name);
+  }
+  platform::BOOL CreateDirectoryA(const char* name) override {
+    return ::CreateDirectoryA(name, nullptr);
+  }
+  platform::BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
+  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
+    return ::GetCurrentDirectoryA(size, buffer);
+  }
+};
+
+Host& WindowsSide() {
+  static WindowsHost host;
+  return host;
+}
+
 // Removes a folder and everything below it, read-only files included.
 void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA found;
@@ -55,7 +74,7 @@ Scratch PrepareScratch() {
                     std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count) + "\\";
   EXPECT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir;
   auto owner = std::shared_ptr<void>(nullptr, [dir](void*) { RemoveTree(dir); });
-  return {&Windows(), dir, owner};
+  return {&Windows(), &WindowsSide(), dir, owner};
 }
 
 // The keys made by reg.exe from kRegistryData, as a user imports a .reg file.

@@ -34,7 +34,9 @@ class HostedFiles : public ::testing::Test {
     P().CloseHandle(h);
     return n;
   }
-  bool Exists(const char* name) { return P().GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+  bool Exists(const char* name) {
+    return P().Files().GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+  }
   std::vector<std::string> Names(const char* pattern) {
     return testing_support::FindNames(P(), pattern);
   }
@@ -66,7 +68,7 @@ TEST_F(HostedFiles, DriveWithoutMediumIsNotReadyAndShowsWindowsBoxUnlessSuppress
   char buffer[MAX_PATH];
   WIN32_FIND_DATAA data;
   std::vector<std::function<bool()>> calls = {
-      [&] { return P().GetFileAttributesA("A:\\x") == INVALID_FILE_ATTRIBUTES; },
+      [&] { return P().Files().GetFileAttributesA("A:\\x") == INVALID_FILE_ATTRIBUTES; },
       [&] { return Open("A:\\x", GENERIC_WRITE, CREATE_ALWAYS) == INVALID_HANDLE_VALUE; },
       [&] { return P().FindFirstFileA("A:\\*", &data) == INVALID_HANDLE_VALUE; },
       [&] { return !P().SetCurrentDirectoryA("A:\\"); },
@@ -106,8 +108,8 @@ TEST_F(HostedFiles, ReadOnlyDriveRefusesEveryWrite) {
       [&] { return P().SetFileAttributesA("D:\\SETUP.EXE", 0) != FALSE; },
       [&] { return P().MoveFileA("D:\\SETUP.EXE", "D:\\X.EXE") != FALSE; },
       [&] { return P().MoveFileA("D:\\SETUP.EXE", "C:\\X.EXE") != FALSE; },
-      [&] { return P().CreateDirectoryA("D:\\new", nullptr) != FALSE; },
-      [&] { return P().RemoveDirectoryA("D:\\dir") != FALSE; },
+      [&] { return P().Files().CreateDirectoryA("D:\\new", nullptr) != FALSE; },
+      [&] { return P().Files().RemoveDirectoryA("D:\\dir") != FALSE; },
   };
   for (std::size_t i = 0; i < writes.size(); ++i) {
     P().SetLastError(0);
@@ -127,7 +129,7 @@ TEST_F(HostedFiles, ProtectedFoldersRefuseUsersButNotAdministrators) {
     P().SetLastError(0);
     EXPECT_EQ(Opens("c:\\program files\\orv\\a.txt", GENERIC_WRITE, CREATE_ALWAYS), admin);
     EXPECT_EQ(P().GetLastError(), admin ? 0 : ERROR_ACCESS_DENIED);
-    EXPECT_EQ(P().CreateDirectoryA("C:\\Program Files\\New", nullptr) != FALSE, admin);
+    EXPECT_EQ(P().Files().CreateDirectoryA("C:\\Program Files\\New", nullptr) != FALSE, admin);
     EXPECT_TRUE(Opens("C:\\Program Files Other.txt", GENERIC_WRITE, CREATE_ALWAYS))
         << "a sibling whose name only begins alike is free";
   }
@@ -219,8 +221,9 @@ TEST_F(HostedFiles, ConfiguredAttributesAndHostWriteBit) {
   fs::permissions(m.dir / "c/ro.txt", fs::perms::owner_write, fs::perm_options::remove);
   m.config.attributes["c:\\H.TXT"] = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   m.Start();
-  EXPECT_EQ(P().GetFileAttributesA("C:\\h.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  EXPECT_EQ(P().GetFileAttributesA("C:\\ro.txt"), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(P().Files().GetFileAttributesA("C:\\h.txt"),
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  EXPECT_EQ(P().Files().GetFileAttributesA("C:\\ro.txt"), FILE_ATTRIBUTE_READONLY);
   EXPECT_FALSE(P().DeleteFileA("C:\\ro.txt")) << "decided by the bit, even for root";
   EXPECT_TRUE(P().SetFileAttributesA("C:\\ro.txt", 0));
   EXPECT_TRUE((fs::status(m.dir / "c/ro.txt").permissions() & fs::perms::owner_write) !=

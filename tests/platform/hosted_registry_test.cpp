@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/text/codepage.h"
 #include "platform/hosted/registry/registry.h"
+#include "platform/hosted/text/codepage.h"
 #include "tests/support/machine_fixture.h"
 
 namespace {

@@ -114,7 +114,7 @@ TEST_F(Hostile, PathsCreateOnlyWhatWindowsWouldOnTheDrive) {
   EXPECT_FALSE(Create(nullptr));
   EXPECT_TRUE(P().SetCurrentDirectoryA(("C:\\" + up).c_str()));
   EXPECT_EQ(P().Files().CurrentDirectory(), "C:\\");
-  EXPECT_NE(P().GetFileAttributesA((up + "inside.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(P().Files().GetFileAttributesA((up + "inside.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Hostile, HostNamesWindowsCannotHoldAreInvisible) {
@@ -129,11 +129,11 @@ TEST_F(Hostile, HostNamesWindowsCannotHoldAreInvisible) {
   m.Start();
   // The 255-character name is one Windows can hold (at the root, within MAX_PATH).
   EXPECT_EQ(Names("C:\\*"), (std::vector<std::string>{"caf\xE9.txt", n255}));
-  EXPECT_NE(P().GetFileAttributesA("C:\\CAF\xC9.TXT"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(P().Files().GetFileAttributesA("C:\\CAF\xC9.TXT"), INVALID_FILE_ATTRIBUTES);
   for (const char* path : {"C:\\ctl\x01name", "C:\\dot", "C:\\blank"}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(P().DeleteFileA(path));
-    EXPECT_EQ(P().GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(P().Files().GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
   }
   char shortPath[MAX_PATH];
   EXPECT_GT(P().GetShortPathNameA(("C:\\" + n255).c_str(), shortPath, MAX_PATH), 0u);
@@ -177,9 +177,11 @@ TEST_F(Hostile, LinksOutOfTheDriveRefuseEveryCall) {
                 P().MoveFileA(link, "C:\\moved");
        }},
       {"CreateDirectoryA",
-       [&](const char*, const char* below) { return P().CreateDirectoryA(below, nullptr); }},
+       [&](const char*, const char* below) {
+         return P().Files().CreateDirectoryA(below, nullptr);
+       }},
       {"RemoveDirectoryA",
-       [&](const char* link, const char*) { return P().RemoveDirectoryA(link); }},
+       [&](const char* link, const char*) { return P().Files().RemoveDirectoryA(link); }},
       {"SetCurrentDirectoryA",
        [&](const char* link, const char*) { return P().SetCurrentDirectoryA(link); }},
       {"GetShortPathNameA",
@@ -208,7 +210,7 @@ TEST_F(Hostile, LinksOutOfTheDriveRefuseEveryCall) {
   EXPECT_EQ(P().GetLastError(), ERROR_PATH_NOT_FOUND);
   // A link that stays on the drive is an ordinary folder.
   EXPECT_EQ(Names("C:\\*"), (std::vector<std::string>{"in", "real"}));
-  EXPECT_NE(P().GetFileAttributesA("C:\\in\\inner.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(P().Files().GetFileAttributesA("C:\\in\\inner.txt"), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
   EXPECT_TRUE(winsys::CopyFileKeepDate("D:\\src", "C:\\old"));
   EXPECT_EQ(machine.Read("c/old"), content);
   EXPECT_EQ(winsys::PathStamp("C:\\old"), kStamp);
-  EXPECT_EQ(Current().GetFileAttributesA("C:\\old") & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_EQ(machine.Platform().Files().GetFileAttributesA("C:\\old") & FILE_ATTRIBUTE_READONLY, 0u);
   EXPECT_TRUE(winsys::CopyFileKeepDate("D:\\empty", "C:\\new"));
   EXPECT_EQ(winsys::PathStamp("C:\\new"), Packed(2050));
   // A pair of equal size and stamp counts as current, whatever the bytes.
@@ -212,7 +212,7 @@ TEST_F(FilesTest, EnsureDeleteAndSetStampLeaveWhatTheyCannotChange) {
   winsys::SetFileStamp("C:\\there", Packed(2003));  // read-only
   EXPECT_EQ(winsys::PathStamp("C:\\there"), kStamp);
   EXPECT_TRUE(winsys::DeleteFileForced("C:\\dir"));
-  EXPECT_EQ(Current().GetFileAttributesA("C:\\dir"), FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(machine.Platform().Files().GetFileAttributesA("C:\\dir"), FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_FALSE(winsys::DeleteFileForced("D:\\kept"));
 }
 

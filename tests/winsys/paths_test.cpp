@@ -126,7 +126,7 @@ TEST_F(PathsTest, IsWritableDirProbesWithoutBoxesOrLeftovers) {
   EXPECT_FALSE(std::filesystem::exists(machine.dir / "net/$$$.$$$"));
   // Unsuppressed, a drive without a medium brings up the system's box: the probes above
   // suppressed it, and each gave the previous error mode back.
-  Current().GetFileAttributesA("A:\\x");
+  machine.Platform().Files().GetFileAttributesA("A:\\x");
   EXPECT_EQ(machine.Events("critical-error").size(), 1u);
 }
 

@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
-
 WinPath ParseConfigPath(const std::string& text) {
   return ParseWinPath(text, WinPath{'C', {}}).path;
 }

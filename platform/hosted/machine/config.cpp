@@ -8,7 +8,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "platform/faults/faults.h"
+#include "platform/call_table.h"
 #include "platform/hosted/text/codepage.h"
 
 namespace hosted {
@@ -181,7 +181,8 @@ void ParseFaults(const Reader& reader, const Json& value, const std::string& fie
          {"error",
           [&](const Json& v, const std::string& f) { fault.error = reader.Number(v, f); }}});
     if (fault.call.empty()) reader.Fail(path + ".call", "is missing");
-    if (!faults::IsFaultableCall(fault.call))
+    const CallInfo* call = FindCall(fault.call);
+    if (!call || !call->CanFail())
       reader.Fail(path + ".call", "'" + fault.call + "' is not a call of the platform");
     config.faults.push_back(fault);
   }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "platform/call_table.h"
 #include "platform/hosted/last_error.h"
-#include "platform/hosted/process/messages.h"
 #include "platform/hosted/text/codepage.h"
 
 namespace hosted {
@@ -45,11 +45,10 @@ Process::Process(const ProcessConfig& config, FileSystem& files, Events& events)
 
 DWORD Process::FormatMessageA(DWORD flags, const void*, DWORD messageId, DWORD, char* buffer,
                               DWORD size, void* args) {
-  constexpr DWORD kMessageNotFound = 317;
   if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer)
     return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
-  const char* text = SystemMessageText(messageId);
-  if (!text) return Fail(kMessageNotFound, DWORD{0});
+  const char* text = ErrorText(messageId);
+  if (!text) return Fail(ERROR_MR_MID_NOT_FOUND, DWORD{0});
   // A text with an insert needs arguments, unless inserts are to be left alone.
   bool insert = std::strchr(text, '%') != nullptr;
   if (insert && !(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && !args)
@@ -90,10 +89,9 @@ UINT Process::WinExec(const char* cmdLine, UINT show) {
   events_.Exec(line, show, files_.CurrentDirectory(), result);
   // The last error is the one the process start failed with; a file that is no program
   // fails with ERROR_BAD_EXE_FORMAT, whose text needs an insert.
-  constexpr DWORD kBadExeFormat = 193;
   if (result < 32) {
     ThreadLastError() = result == 0    ? ERROR_NOT_ENOUGH_MEMORY
-                        : result == 11 ? kBadExeFormat
+                        : result == 11 ? ERROR_BAD_EXE_FORMAT
                                        : result;
   }
   return result;

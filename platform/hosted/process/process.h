@@ -26,6 +26,8 @@ class Process {
   DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size);
   UINT WinExec(const char* cmdLine, UINT show);
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style);
+  // No debugger is attached to the simulated process: the text goes nowhere.
+  void OutputDebugStringA(const char*) {}
   BOOL GetVersionExA(OSVERSIONINFOA* info);
   HANDLE GetCurrentThread();
   HANDLE GetCurrentProcess();

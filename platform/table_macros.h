@@ -1,0 +1,28 @@
+// Preprocessor helpers for the description tables (calls.def): a parameter is written once
+// as (type, name, role), and these turn a list of them into a parameter list, an argument
+// list or a list of roles.
+#pragma once
+
+// f applied to each parenthesised item of the list, the results separated by commas. The
+// nested expansions allow lists of up to 64 items.
+#define ORV_MAP(f, ...) __VA_OPT__(ORV_EXPAND(ORV_MAP_FIRST(f, __VA_ARGS__)))
+#define ORV_MAP_FIRST(f, item, ...) f item __VA_OPT__(ORV_MAP_AGAIN ORV_PARENS(f, __VA_ARGS__))
+#define ORV_MAP_NEXT(f, item, ...) , f item __VA_OPT__(ORV_MAP_AGAIN ORV_PARENS(f, __VA_ARGS__))
+#define ORV_MAP_AGAIN() ORV_MAP_NEXT
+#define ORV_PARENS ()
+#define ORV_EXPAND(...) ORV_EXPAND3(ORV_EXPAND3(ORV_EXPAND3(ORV_EXPAND3(__VA_ARGS__))))
+#define ORV_EXPAND3(...) ORV_EXPAND2(ORV_EXPAND2(ORV_EXPAND2(ORV_EXPAND2(__VA_ARGS__))))
+#define ORV_EXPAND2(...) ORV_EXPAND1(ORV_EXPAND1(ORV_EXPAND1(ORV_EXPAND1(__VA_ARGS__))))
+#define ORV_EXPAND1(...) __VA_ARGS__
+
+// The parts of one (type, name, role) item.
+#define ORV_DECLARE(type, name, role) type name
+#define ORV_NAME(type, name, role) name
+#define ORV_TYPE(type, name, role) type
+#define ORV_ROLE(type, name, role) role
+
+// For a call's parameter list: "type name, ...", "name, ...", "type, ...", "role, ...".
+#define ORV_PARAMETERS(...) ORV_MAP(ORV_DECLARE, __VA_ARGS__)
+#define ORV_ARGUMENTS(...) ORV_MAP(ORV_NAME, __VA_ARGS__)
+#define ORV_TYPES(...) ORV_MAP(ORV_TYPE, __VA_ARGS__)
+#define ORV_ROLES(...) ORV_MAP(ORV_ROLE, __VA_ARGS__)
