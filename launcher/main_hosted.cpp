@@ -10,6 +10,7 @@
 #include "platform/hosted/machine/hosted.h"
 #include "platform/hosted/machine/private_copy.h"
 #include "platform/hosted/text/codepage.h"
+#include "platform/trace/trace.h"
 #include "winsys/log.h"
 
 namespace {
@@ -17,7 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: orvlaunch [--machine DIR] [--self PATH] [--json FILE|-] [--in-place] [-- ARGS...]\n"
+    "usage: orvlaunch [--machine DIR] [--self PATH] [--json FILE|-] [--in-place] [--trace]\n"
+    "                 [-- ARGS...]\n"
     "\n"
     "Runs the set-up launcher once against the simulated Windows machine described by\n"
     "DIR/machine.json (default: the demo machine) and prints what it did.\n"
@@ -28,6 +30,8 @@ constexpr const char* kUsage =
     "                  output in place of the readable transcript\n"
     "  --in-place      apply the run's changes to DIR (files, and the .reg file rewritten);\n"
     "                  without it the machine is never changed\n"
+    "  --trace         also record every platform call (with its arguments, result and\n"
+    "                  error) and the launcher's debug notes, in the order they happened\n"
     "  -- ARGS...      the launcher's arguments (override run.args)\n"
     "\n"
     "Exit code: the launcher's own (0 or 1); 2 when the machine cannot be used.\n";
@@ -38,6 +42,7 @@ struct Options {
   std::optional<std::vector<std::string>> args;
   std::optional<std::string> json;
   bool inPlace = false;
+  bool trace = false;
 };
 
 struct UsageError {
@@ -60,6 +65,8 @@ Options ParseOptions(int argc, char** argv) {
       options.json = value();
     } else if (arg == "--in-place") {
       options.inPlace = true;
+    } else if (arg == "--trace") {
+      options.trace = true;
     } else if (arg == "--") {
       options.args.emplace(argv + i + 1, argv + argc);
       break;
@@ -107,13 +114,19 @@ int Run(const Options& options) {
     for (const auto& fault : config.faults) rules.push_back({fault.call, fault.nth, fault.error});
     return rules;
   }());
+  trace::TracePlatform traced(platform, transcript, &platform);
   winsys::LogListener() = [&](const std::string& line) { transcript.Log(line); };
   int code;
   {
-    platform::ScopedPlatform installed(platform);
+    platform::ScopedPlatform installed(options.trace ? static_cast<platform::Platform&>(traced)
+                                                     : platform);
     code = launcher::RunLauncher();
   }
   winsys::LogListener() = nullptr;
+  // A rule that never fired tested nothing: its author should know.
+  for (const faults::Rule& rule : platform.UnfiredRules())
+    std::cerr << "orvlaunch: the fault rule for " << rule.call << " (nth " << rule.nth
+              << ") never fired\n";
   for (const auto& change : machine.Files().Changes()) transcript.File(change.path, change.change);
   auto keys = machine.Reg().Changes();
   for (const auto& change : keys) transcript.Key(change.key, change.change);

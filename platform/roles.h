@@ -22,7 +22,7 @@ struct Unused {};  // a pointer the launcher passes without meaning (reserved, n
 struct Key {};     // a registry key: a root by its name, another by a short name
 struct Handle {};  // a handle by its short name
 struct Lz {};      // an LZ file handle by its short name
-struct Sid {};     // a security identifier by its short name
+struct Sid {};     // a security identifier in its text form
 struct InTime {};  // a FILETIME, as a UTC date and time
 struct Authority {};
 template <int Length>
@@ -34,7 +34,7 @@ struct InBytes {};  // bytes whose count is that parameter
 struct ClosedKey {};
 struct ClosedHandle {};
 struct ClosedLz {};
-struct FreedSid {};
+struct FreedSid {};  // shown as Sid
 
 // Outputs, shown as the call left them when it succeeded.
 struct OutNumber {};  // a number written through a pointer

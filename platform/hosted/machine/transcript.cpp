@@ -9,13 +9,25 @@ namespace hosted {
 
 namespace {
 
+using Type = Event::Field::Type;
+
 Event::Field Text(std::string name, std::string text) {
-  return {std::move(name), std::move(text), 0, false};
+  return {std::move(name), Type::Text, std::move(text), 0, {}};
 }
 
 Event::Field Number(std::string name, long long number) {
-  return {std::move(name), {}, number, true};
+  return {std::move(name), Type::Number, {}, number, {}};
 }
+
+Event::Field Bool(std::string name, bool value) {
+  return {std::move(name), Type::Bool, {}, value, {}};
+}
+
+Event::Field List(std::string name, std::vector<std::string> items) {
+  return {std::move(name), Type::List, {}, 0, std::move(items)};
+}
+
+Event::Field Null(std::string name) { return {std::move(name), Type::Null, {}, 0, {}}; }
 
 // Control characters are shown escaped so that a transcript line stays one line.
 std::string Visible(const std::string& ansi) {
@@ -35,6 +47,24 @@ std::string Visible(const std::string& ansi) {
     }
   }
   return out;
+}
+
+// A call event as one line: name(args) = result, then the error and the fault.
+void WriteCall(const Event& event, std::ostream& out) {
+  out << event.Find("call")->text << '(';
+  const auto& args = event.Find("args")->list;
+  for (std::size_t i = 0; i < args.size(); ++i) out << (i ? ", " : "") << Visible(args[i]);
+  out << ')';
+  const Event::Field* result = event.Find("result");
+  if (result->type == Type::Number) out << " = " << result->number;
+  if (result->type == Type::Text) out << " = " << Visible(result->text);
+  const Event::Field* name = event.Find("result_name");
+  if (name) out << ' ' << name->text;
+  long long error = event.Find("error")->number;
+  const Event::Field* errorName = event.Find("error_name");
+  if (errorName) out << "  " << errorName->text << " (" << error << ')';
+  if (error != 0 && !errorName) out << "  error " << error;
+  if (event.Find("fault")->number) out << "  [fault]";
 }
 
 // What the run came to, in one word. The set-up program is always handed its source
@@ -84,6 +114,33 @@ void Transcript::CriticalError(const std::string& drive, const std::string& text
 
 void Transcript::Log(const std::string& line) { events_.push_back({"log", {Text("line", line)}}); }
 
+std::size_t Transcript::BeginCall() {
+  events_.push_back({"call", {}});
+  return events_.size() - 1;
+}
+
+void Transcript::EndCall(std::size_t place, trace::CallRecord record) {
+  Event& event = events_[place];
+  event.fields.push_back(Text("call", record.call));
+  event.fields.push_back(List("args", std::move(record.args)));
+  if (record.numericResult) {
+    event.fields.push_back(Number("result", record.number));
+    // A result that is a named code or a handle also shows its name.
+    if (!record.text.empty()) event.fields.push_back(Text("result_name", record.text));
+  } else {
+    event.fields.push_back(record.text.empty() ? Null("result") : Text("result", record.text));
+  }
+  event.fields.push_back(Number("error", record.error));
+  std::string_view errorName = platform::ErrorName(record.error);
+  if (record.error != 0 && !errorName.empty())
+    event.fields.push_back(Text("error_name", std::string(errorName)));
+  event.fields.push_back(Bool("fault", record.fault));
+}
+
+void Transcript::Debug(const std::string& text) {
+  events_.push_back({"debug", {Text("text", text)}});
+}
+
 void Transcript::File(const std::string& path, const std::string& change) {
   events_.push_back({"file", {Text("path", path), Text("change", change)}});
 }
@@ -102,10 +159,23 @@ void Transcript::WriteJsonLines(std::ostream& out) const {
     nlohmann::ordered_json line;
     line["event"] = event.kind;
     for (const auto& field : event.fields) {
-      if (field.isNumber) {
-        line[field.name] = field.number;
-      } else {
-        line[field.name] = AnsiToUtf8(field.text);
+      switch (field.type) {
+        case Type::Number:
+          line[field.name] = field.number;
+          break;
+        case Type::Bool:
+          line[field.name] = field.number != 0;
+          break;
+        case Type::List: {
+          auto& items = line[field.name] = nlohmann::ordered_json::array();
+          for (const auto& item : field.list) items.push_back(AnsiToUtf8(item));
+          break;
+        }
+        case Type::Null:
+          line[field.name] = nullptr;
+          break;
+        case Type::Text:
+          line[field.name] = AnsiToUtf8(field.text);
       }
     }
     out << line.dump() << '\n';
@@ -129,6 +199,10 @@ void Transcript::WriteReadable(std::ostream& out) const {
       out << Visible(event.Find("line")->text);
     } else if (event.kind == "file") {
       out << event.Find("change")->text << ' ' << Visible(event.Find("path")->text);
+    } else if (event.kind == "call") {
+      WriteCall(event, out);
+    } else if (event.kind == "debug") {
+      out << Visible(event.Find("text")->text);
     } else if (event.kind == "key") {
       out << event.Find("change")->text << ' ' << Visible(event.Find("key")->text);
     } else {
