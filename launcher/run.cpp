@@ -6,6 +6,7 @@
 #include "launcher/launcher.h"
 #include "launcher/state.h"
 #include "winsys/errors.h"
+#include "winsys/log.h"
 #include "winsys/winsys.h"
 
 namespace launcher {
@@ -54,7 +55,10 @@ void RunShutdown(std::vector<winsys::ShutdownStep>& steps) {
 
 void MainFlow() {
   std::string selfPath = OwnPath();
-  if (Lowered(selfPath).find("\\orvdel") != std::string::npos) return;
+  if (Lowered(selfPath).find("\\orvdel") != std::string::npos) {
+    winsys::DebugNote("silent: the launcher's path " + selfPath + " holds \\orvdel");
+    return;
+  }
   LaunchSequence(selfPath, FirstArgument(Current().GetCommandLineA()));
 }
 

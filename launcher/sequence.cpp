@@ -97,12 +97,17 @@ State& Launcher() {
 
 bool InstallSetPresent(const std::string& sourceDir) {
   // Every test runs, also after one has failed.
+  auto test = [&](bool present, const std::string& what) {
+    if (!present) DebugNote("install set: no " + what + " in " + sourceDir);
+    return present;
+  };
   bool program =
-      FileExistsNonEmpty(sourceDir + "Orv.Ex_") | FileExistsNonEmpty(sourceDir + "Orv.Exe");
-  bool message = FileExistsNonEmpty(sourceDir + "Install.Msg");
-  bool common = FileExistsNonEmpty(sourceDir + "Common.801");
-  bool language = LanguageDataPresent(sourceDir);
-  bool jaws = FileExistsNonEmpty(sourceDir + "Orv.JCF");
+      test(FileExistsNonEmpty(sourceDir + "Orv.Ex_") | FileExistsNonEmpty(sourceDir + "Orv.Exe"),
+           "Orv.Ex_ or Orv.Exe");
+  bool message = test(FileExistsNonEmpty(sourceDir + "Install.Msg"), "Install.Msg");
+  bool common = test(FileExistsNonEmpty(sourceDir + "Common.801"), "Common.801");
+  bool language = test(LanguageDataPresent(sourceDir), "Lang*.*");
+  bool jaws = test(FileExistsNonEmpty(sourceDir + "Orv.JCF"), "Orv.JCF");
   return program && message && common && language && jaws;
 }
 
@@ -113,18 +118,26 @@ bool AutorunIsCurrent(const std::string& candidatePath, const std::string& first
   if (dir.empty()) return false;
   std::int32_t installed = PathStamp(dir + "Orv.Exe");
   std::int32_t candidate = PathStamp(candidatePath);
+  DebugNote("autorun: installed program stamp " + std::to_string(installed) + ", medium's " +
+            std::to_string(candidate) +
+            (installed >= candidate ? ": current, nothing to do" : ": older, set-up runs"));
   return installed >= candidate;
 }
 
 void LaunchSequence(const std::string& selfPath, const std::string& firstArg) {
   std::string sourceDir = AddBackslash(PathPart(selfPath));
-  if (FileExistsNonEmpty(sourceDir + "orv\\win32\\orv.ex_")) sourceDir += "orv\\win32\\";
+  bool subdir = FileExistsNonEmpty(sourceDir + "orv\\win32\\orv.ex_");
+  if (subdir) sourceDir += "orv\\win32\\";
   sourceDir = ShortPath(sourceDir);
+  DebugNote("SourceDir " + sourceDir +
+            (subdir ? " (the compressed set-up program lies in orv\\win32)"
+                    : " (the launcher's folder)"));
   if (!CheckInstalledVersion(sourceDir)) return;
 
   std::string tempDir = GetTempDir();
   if (tempDir.empty()) tempDir = "c:\\";
   tempDir = ShortPath(AddBackslash(tempDir));
+  DebugNote("TempDir " + tempDir);
   if (!InstallSetPresent(sourceDir)) {
     ShowFatal("Program install files missing. (1)");
     return;
@@ -143,7 +156,9 @@ void LaunchSequence(const std::string& selfPath, const std::string& firstArg) {
   }
   Launcher().JawsSourceDir = sourceDir;
   DeployJawsGuarded();
-  UINT code = RunProgram(ProgramPath(program) + " \"" + sourceDir + "\"", SW_SHOWNORMAL);
+  std::string cmdLine = ProgramPath(program) + " \"" + sourceDir + "\"";
+  DebugNote("starting the set-up program: " + cmdLine);
+  UINT code = RunProgram(cmdLine, SW_SHOWNORMAL);
   if (code < 32) ShowMessage(StartFailureText(code, program), "WinExec");
 }
 

@@ -48,8 +48,13 @@ void ChangeDirectory(const std::string& dir) {
 void AutoInstallModules(const std::string& sourceDir, const std::string& installDir) {
   std::string dataDir;
   GetDataDir(dataDir);
+  DebugNote("DataDir " + (dataDir.empty() ? std::string("none") : dataDir));
   if (dataDir.empty() || !IsWritableDir(dataDir)) dataDir = installDir;
   auto lines = ModuleLines(sourceDir);
+  DebugNote(!lines           ? "module list: the search of " + sourceDir + " broke off"
+            : lines->empty() ? "module list: no modules in " + sourceDir
+                             : "module list: " + std::to_string(lines->size()) + " modules to " +
+                                   dataDir + kListName);
   Current().DeleteFileA((dataDir + kListName).c_str());
   if (!lines) {
     ShowFatal("Unable to Auto Install modules");
@@ -62,7 +67,9 @@ void AutoInstallModules(const std::string& sourceDir, const std::string& install
     }
   }
   ChangeDirectory(installDir);
-  RunProgram(ProgramPath(installDir + "Orv.Exe"), SW_SHOWNORMAL);
+  std::string cmdLine = ProgramPath(installDir + "Orv.Exe");
+  DebugNote("starting the installed program: " + cmdLine);
+  RunProgram(cmdLine, SW_SHOWNORMAL);
 }
 
 }  // namespace
@@ -100,13 +107,23 @@ bool CheckInstalledVersion(const std::string& sourceDir) {
   } catch (...) {
     ShowMessage("Error accessing ORV Windows' Registry", "Setup Error");
   }
+  DebugNote(
+      displayName.empty()
+          ? "no display name read: the product is not installed, or its entry cannot be opened"
+          : "display name \"" + displayName + "\", InstallDir " +
+                (installDir.empty() ? "none" : installDir));
   bool present = InstallSetPresent(sourceDir);
   if (displayName.empty()) {
     if (!present)
       ShowFatal("Program install files missing (2) <" + displayName + "> <" + installDir);
     return present;
   }
-  if (TooOldForModules(InstalledVersionNumber(displayName))) {
+  std::optional<std::int32_t> number = InstalledVersionNumber(displayName);
+  DebugNote(number ? "version number " + std::to_string(*number) +
+                         (TooOldForModules(number) ? ": too old for modules"
+                                                   : ": outside the band too old for modules")
+                   : "version number beyond range: not too old for modules");
+  if (TooOldForModules(number)) {
     if (!present) ShowFatal("Current Orvanel Program too old to install modules");
     return present;
   }

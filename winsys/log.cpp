@@ -69,6 +69,10 @@ int SafeMessageBox(HWND owner, const std::string& text, const std::string& capti
   return result;
 }
 
+void DebugNote(const std::string& text) {
+  Current().OutputDebugStringA(("OrvLaunch: " + text).c_str());
+}
+
 UINT RunProgram(const std::string& cmdLine, UINT show) {
   ClearLastError();
   UINT result = Current().WinExec(cmdLine.c_str(), show);

@@ -19,6 +19,9 @@ void ShowWindowsError(const std::string& opName, const std::string& text);
 // MessageBoxA, reporting a box that failed to appear; returns the platform's result.
 int SafeMessageBox(platform::HWND owner, const std::string& text, const std::string& caption,
                    platform::UINT style);
+// A note of why the launcher decided as it did, through OutputDebugStringA: a debugger or a
+// debug-output viewer shows it on the user's machine. Notes never change what happens.
+void DebugNote(const std::string& text);
 // Starts a program by command line; returns the platform's start result (32 and up: started).
 platform::UINT RunProgram(const std::string& cmdLine, platform::UINT show);
 
