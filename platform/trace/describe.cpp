@@ -34,7 +34,7 @@ std::string Quoted(const unsigned char* data, std::size_t count, std::size_t lim
     } else if (c == '\n') {
       text += "\\n";
     } else if (c < 0x20 || c == 0x7F) {
-      text += "\\x" + Hex(c).substr(2);
+      text += "\\x" + Hex(c | 0x100).substr(3);  // two digits
     } else {
       text += static_cast<char>(c);
     }

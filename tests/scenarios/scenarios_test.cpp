@@ -184,3 +184,80 @@ TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwise
 }
 
 }  // namespace
+
+namespace {
+
+// The first event of a kind whose field holds the text, or null.
+const Json* FindEvent(const std::vector<Json>& events, const std::string& kind,
+                      const std::string& field, const std::string& text) {
+  for (const auto& event : events)
+    if (event.value("event", "") == kind && event.value(field, "").find(text) != std::string::npos)
+      return &event;
+  return nullptr;
+}
+
+TEST(Trace, NamesTheCallsAndNotesThatDecidedARun) {
+  const struct {
+    const char* scenario;
+    const char* kind;
+    const char* field;
+    const char* text;
+  } cases[] = {
+      // A standard user may not open the machine-wide entry for all access.
+      {"not-administrator", "call", "call", "RegOpenKeyExA"},
+      {"too-old-incomplete", "debug", "text", "display name \"Orvanel 8.02\""},
+      {"too-old-incomplete", "debug", "text", "version number 8020000: too old for modules"},
+      {"not-installed-incomplete", "debug", "text", "no Common.801 in D:\\"},
+      {"installed-modules", "debug", "text", "module list: 4 modules to C:\\ORV\\DATA\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto events = RunScenario(c.scenario, "--trace");
+    EXPECT_NE(FindEvent(events, c.kind, c.field, c.text), nullptr) << Show(events);
+  }
+  auto events = RunScenario("not-administrator", "--trace");
+  std::vector<Json> denied;
+  for (const auto& event : OfKinds(events, {"call"}))
+    if (event["call"] == "RegOpenKeyExA" && event["args"][0] == "HKEY_LOCAL_MACHINE" &&
+        event["args"][1].get<std::string>().find("Uninstall") != std::string::npos)
+      denied.push_back(event);
+  ASSERT_FALSE(denied.empty()) << Show(events);
+  EXPECT_EQ(denied[0]["args"][3], "KEY_ALL_ACCESS");
+  EXPECT_EQ(denied[0]["result"], 5);
+  EXPECT_EQ(denied[0]["error_name"], "ERROR_ACCESS_DENIED");
+  EXPECT_EQ(denied[0]["fault"], false);
+}
+
+TEST(Trace, LeavesAnUntracedTranscriptAsItWas) {
+  auto untraced = RunScenario("jaws-deployed");
+  EXPECT_TRUE(OfKinds(untraced, {"call", "debug"}).empty());
+  auto traced = RunScenario("jaws-deployed", "--trace");
+  std::set<std::string> kinds = {"box", "exec", "log", "file", "key", "exit"};
+  EXPECT_EQ(OfKinds(traced, kinds), OfKinds(untraced, kinds));
+  // A call's event comes before what the call itself shows: the start before its exec.
+  std::size_t start = 0, exec = 0;
+  for (std::size_t i = 0; i < traced.size(); ++i) {
+    if (traced[i].value("call", "") == "WinExec") start = i;
+    if (traced[i].value("event", "") == "exec") exec = i;
+  }
+  EXPECT_EQ(exec, start + 1);
+}
+
+TEST_F(MachineFolder, AFaultIsMarkedWhereItFiredAndARuleThatNeverFiredIsNamed) {
+  Spill(dir / "machine.json", R"({"faults": [{"call": "GetVersionExA", "nth": 1, "error": 5},
+                                             {"call": "LZCopy", "nth": 1, "error": 5}]})");
+  Spill(dir / "c" / "keep.txt", "");
+  fs::path json = Scratch("trace");
+  std::string errors;
+  EXPECT_EQ(Orvlaunch(dir, "--trace --json '" + json.string() + "'", &errors), 0);
+  auto events = ReadLines(json);
+  fs::remove(json);
+  const Json* failed = FindEvent(events, "call", "call", "GetVersionExA");
+  ASSERT_NE(failed, nullptr) << Show(events);
+  EXPECT_EQ((*failed)["fault"], true);
+  EXPECT_EQ((*failed)["error_name"], "ERROR_ACCESS_DENIED");
+  EXPECT_NE(errors.find("LZCopy"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("GetVersionExA"), std::string::npos) << errors;
+}
+
+}  // namespace
