@@ -129,6 +129,7 @@ Win32Platform::~Win32Platform() {
 #define ORV_AREA_registry ORV_PASS_THROUGH
 #define ORV_AREA_files ORV_PASS_THROUGH
 #define ORV_AREA_text ORV_PASS_THROUGH
+#define ORV_AREA_security ORV_PASS_THROUGH
 #define ORV_AREA_lz(...)
 #define ORV_CALL(area, result, shown, name, failure, error, plausible, ...) \
   ORV_AREA_##area(result, name, __VA_ARGS__)

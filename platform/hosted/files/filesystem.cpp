@@ -282,7 +282,7 @@ BOOL FileSystem::SetFileTime(HANDLE file, const FILETIME*, const FILETIME* lastA
   return TRUE;
 }
 
-BOOL FileSystem::CloseHandle(HANDLE object) {
+BOOL FileSystem::CloseFile(HANDLE object) {
   auto it = state_->files.find(reinterpret_cast<std::uintptr_t>(object));
   if (it == state_->files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (it->second.fd >= 0) close(it->second.fd);

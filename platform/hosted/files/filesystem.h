@@ -44,7 +44,7 @@ class FileSystem {
   BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                    const FILETIME* lastWrite);
   // FALSE with ERROR_INVALID_HANDLE when the handle is not one of the file system's.
-  BOOL CloseHandle(HANDLE object);
+  BOOL CloseFile(HANDLE object);
   bool OwnsHandle(HANDLE object) const;
   BOOL SetFileAttributesA(const char* name, DWORD attributes);
   DWORD GetFileAttributesA(const char* name);

@@ -45,7 +45,7 @@ std::string NextAlias(const std::string& base, const std::string& ext, std::set<
 
 }  // namespace
 
-// The conversion FindFirstFileA applies before the file system matches.
+// The conversion a directory search applies to its pattern before the file system matches.
 Pattern::Pattern(std::string_view pattern) {
   if (pattern == "*.*") {
     steps_.push_back({Token::Star});

@@ -7,7 +7,7 @@
 
 namespace hosted {
 
-// A FindFirstFileA pattern; Matches tells whether a name matches it, ignoring case. "*" and "*.*"
+// A directory search pattern; Matches tells whether a name matches it, ignoring case. "*" and "*.*"
 // match every name; "*" before a "." stops at the name's last dot; a "." before "*", "?" or the end
 // also matches the end of a name without dot; "?" matches one character but never a dot, and
 // nothing at a dot or the end.

@@ -19,7 +19,8 @@ HostedPlatform::HostedPlatform(const MachineConfig& config,
       files_(config_, config_.EffectiveAdmin(), std::move(roots), transcript),
       registry_(config_.EffectiveAdmin()),
       lz_(*this),
-      process_(config_, files_, transcript) {
+      security_(config_),
+      process_(config_, files_, security_, transcript) {
   if (config_.registry) registry_.Load(*config_.registry);
 }
 

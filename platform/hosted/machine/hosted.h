@@ -44,6 +44,7 @@ class HostedPlatform : public Platform {
   Registry registry_;
   LzLibrary lz_;
   Locale text_;
+  Security security_;
   Process process_;
 };
 

@@ -36,12 +36,12 @@ constexpr const char* kLogDirVariable = "ORVLAUNCH_LOG_DIR";
 
 }  // namespace
 
-Process::Process(const ProcessConfig& config, FileSystem& files, Events& events)
+Process::Process(const ProcessConfig& config, FileSystem& files, Security& security, Events& events)
     : config_(config),
       files_(files),
+      security_(security),
       events_(events),
-      commandLine_(BuildCommandLine(config_)),
-      security_(config_) {}
+      commandLine_(BuildCommandLine(config_)) {}
 
 DWORD Process::FormatMessageA(DWORD flags, const void*, DWORD messageId, DWORD, char* buffer,
                               DWORD size, void* args) {
@@ -113,37 +113,9 @@ BOOL Process::GetVersionExA(OSVERSIONINFOA* info) {
   return TRUE;
 }
 
-HANDLE Process::GetCurrentThread() { return reinterpret_cast<HANDLE>(~std::uintptr_t{1}); }
-
-HANDLE Process::GetCurrentProcess() { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }
-
-BOOL Process::OpenThreadToken(HANDLE thread, DWORD access, BOOL, HANDLE* token) {
-  return security_.OpenThreadToken(thread, access, token);
-}
-
-BOOL Process::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
-  return security_.OpenProcessToken(process, access, token);
-}
-
-BOOL Process::GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD size,
-                                  DWORD* needed) {
-  return security_.GetTokenInformation(token, infoClass, info, size, needed);
-}
-
-BOOL Process::AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count,
-                                       DWORD sub0, DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4,
-                                       DWORD sub5, DWORD sub6, DWORD sub7, PSID* sid) {
-  const DWORD subs[8] = {sub0, sub1, sub2, sub3, sub4, sub5, sub6, sub7};
-  return security_.AllocateAndInitializeSid(authority, count, subs, sid);
-}
-
-BOOL Process::EqualSid(PSID a, PSID b) { return security_.EqualSid(a, b); }
-
-PSID Process::FreeSid(PSID sid) { return security_.FreeSid(sid); }
-
 BOOL Process::CloseHandle(HANDLE object) {
   if (security_.OwnsHandle(object)) return security_.CloseToken(object);
-  return files_.CloseHandle(object);
+  return files_.CloseFile(object);
 }
 
 }  // namespace hosted

@@ -59,7 +59,11 @@ HANDLE Security::NewToken(DWORD access) {
   return handle;
 }
 
-BOOL Security::OpenThreadToken(HANDLE thread, DWORD access, HANDLE* token) {
+HANDLE Security::GetCurrentThread() { return kCurrentThread; }
+
+HANDLE Security::GetCurrentProcess() { return kCurrentProcess; }
+
+BOOL Security::OpenThreadToken(HANDLE thread, DWORD access, BOOL, HANDLE* token) {
   if (thread != kCurrentThread || !token) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!config_.userImpersonating) return Fail(ERROR_NO_TOKEN, FALSE);
   *token = NewToken(access);
@@ -104,8 +108,10 @@ BOOL Security::CloseToken(HANDLE token) {
 }
 
 BOOL Security::AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count,
-                                        const DWORD (&subs)[8], PSID* sid) {
+                                        DWORD sub0, DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4,
+                                        DWORD sub5, DWORD sub6, DWORD sub7, PSID* sid) {
   if (!authority || !sid || count == 0 || count > 8) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  const DWORD subs[8] = {sub0, sub1, sub2, sub3, sub4, sub5, sub6, sub7};
   auto* bytes = new BYTE[8 + 4 * count];
   bytes[0] = 1;
   bytes[1] = count;

@@ -15,13 +15,17 @@ class Security {
   explicit Security(const ProcessConfig& config) : config_(config) {}
   ~Security();
 
-  BOOL OpenThreadToken(HANDLE thread, DWORD access, HANDLE* token);
+  // The calls below behave as the Platform members of the same names.
+  BOOL OpenThreadToken(HANDLE thread, DWORD access, BOOL openAsSelf, HANDLE* token);
   BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
   BOOL GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD size, DWORD* needed);
+  HANDLE GetCurrentThread();
+  HANDLE GetCurrentProcess();
   BOOL CloseToken(HANDLE token);
   bool OwnsHandle(HANDLE handle) const { return tokens_.count(handle) != 0; }
-  BOOL AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count,
-                                const DWORD (&subs)[8], PSID* sid);
+  BOOL AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count, DWORD sub0,
+                                DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4, DWORD sub5,
+                                DWORD sub6, DWORD sub7, PSID* sid);
   BOOL EqualSid(PSID a, PSID b);
   PSID FreeSid(PSID sid);
 
