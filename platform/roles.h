@@ -1,8 +1,8 @@
 // The roles of calls.def: what a parameter or result is, so that the trace can show it by
 // what it means (a path as written, a root key by its name, a handle by a short stable
 // name, a buffer by what was read or written) and the fault decorator can clear what a
-// failed call clears. Each role is an empty type; those that read another parameter name
-// it by its position in the call's parameter list.
+// failed call clears. Each role is an empty type; an output derives from Output, and a role
+// that reads another parameter names it by its position in the call's parameter list.
 #pragma once
 
 #include "platform/call_table.h"
@@ -11,58 +11,60 @@ namespace platform::role {
 
 template <typename... Roles>
 struct List {};
+struct Output {};  // shown as the call left it, when it succeeded
+template <int N>
+struct Reads {  // reads parameter N of the call too
+  static constexpr int index = N;
+};
 
 // Inputs.
 struct Text {};       // a text as passed, NUL-terminated
 struct Number {};     // a number
 struct ErrorCode {};  // an error code, named where the tables know it
 template <Group G>
-struct Named {};   // a flag set or code of the group, by its Windows names
-struct Unused {};  // a pointer the launcher passes without meaning (reserved, null)
-struct Key {};     // a registry key: a root by its name, another by a short name
-struct Handle {};  // a handle by its short name
-struct Lz {};      // an LZ file handle by its short name
-struct Sid {};     // a security identifier in its text form
-struct InTime {};  // a FILETIME, as a UTC date and time
+struct Named {  // a flag set or code of the group, by its Windows names
+  static constexpr Group group = G;
+};
+struct Unused {};        // a pointer the launcher passes without meaning (reserved, null)
+struct Key {};           // a registry key: a root by its name, another by its short name
+struct ClosedKey {};     // the same, released by the call
+struct Handle {};        // a handle (or LZ file) by its short name
+struct ClosedHandle {};  // the same, released by the call
+struct Sid {};           // a security identifier in its text form, S-1-5-32-544
+struct InTime {};        // a FILETIME, as a UTC date and time
 struct Authority {};
 template <int Length>
-struct InText {};  // a text whose length (or -1: NUL-terminated) is that parameter
+struct InText : Reads<Length> {};  // a text whose length (or -1: NUL-terminated) is that parameter
 template <int Count>
-struct InBytes {};  // bytes whose count is that parameter
+struct InBytes : Reads<Count> {};
 
-// Inputs that the call releases: their short names are forgotten after it.
-struct ClosedKey {};
-struct ClosedHandle {};
-struct ClosedLz {};
-struct FreedSid {};  // shown as Sid
-
-// Outputs, shown as the call left them when it succeeded.
-struct OutNumber {};  // a number written through a pointer
-struct OutCount {};   // a byte count that a failed call sets to 0 before anything else
+// Outputs.
+struct OutNumber : Output {};  // a number written through a pointer
+struct OutCount : Output {};   // a byte count that a failed call sets to 0 before anything
 template <Group G>
-struct OutNamed {};
-struct OutKey {};
-struct OutToken {};
-struct OutSid {};
-struct OutTime {};
-struct OutFindData {};  // the name found
-struct Version {};      // the version record, filled in
+struct OutNamed : Output {
+  static constexpr Group group = G;
+};
+struct OutKey : Output {};
+struct OutToken : Output {};
+struct OutSid : Output {};
+struct OutTime : Output {};
+struct OutFindData : Output {};  // the name found
+struct Version : Output {};      // the version record, filled in
 template <int Size>
-struct OutText {};  // a text written into a buffer of that size (by value)
+struct OutText : Output, Reads<Size> {};  // a text written into a buffer of that size (by value)
 template <int Count>
-struct OutCountedText {};  // a text whose length that parameter points to
+struct OutCountedText : Output, Reads<Count> {};  // a text whose length that parameter points to
 template <int Count>
-struct OutBytes {};  // bytes whose count that parameter points to
+struct OutBytes : Output, Reads<Count> {};  // bytes whose count that parameter points to
 template <int Length>
-struct InOutText {};  // a text changed in place, of that length
+struct InOutText : Output, Reads<Length> {};  // a text changed in place, of that length
 
 // Results.
 struct Nothing {};  // void
-struct NewFile {};  // a file handle, named when it is valid
-struct NewFind {};  // a search handle, named when it is valid
-struct NewLz {};    // an LZ file handle, named when it is valid
-struct PseudoThread {};
-struct PseudoProcess {};
+struct NewFile {};  // a handle, named when it is valid
+struct NewFind {};
+struct NewLz {};
 
 }  // namespace platform::role
 

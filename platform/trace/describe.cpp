@@ -1,5 +1,7 @@
 #include "platform/trace/describe.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace trace {
@@ -10,15 +12,10 @@ namespace {
 constexpr std::size_t kTextLimit = 200;
 constexpr std::size_t kBytesLimit = 64;
 
-std::string Hex(std::int64_t value) {
-  static const char* digits = "0123456789abcdef";
-  std::uint64_t bits = static_cast<std::uint64_t>(value);
-  std::string text;
-  do {
-    text.insert(text.begin(), digits[bits & 0xF]);
-    bits >>= 4;
-  } while (bits != 0);
-  return "0x" + text;
+std::string Hex(std::int64_t value, const char* format = "0x%llx") {
+  char text[24];
+  std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(value));
+  return text;
 }
 
 // Bytes between quotes: printable ones as they are, the others escaped, so that a line
@@ -34,7 +31,7 @@ std::string Quoted(const unsigned char* data, std::size_t count, std::size_t lim
     } else if (c == '\n') {
       text += "\\n";
     } else if (c < 0x20 || c == 0x7F) {
-      text += "\\x" + Hex(c | 0x100).substr(3);  // two digits
+      text += Hex(c, "\\x%02llx");
     } else {
       text += static_cast<char>(c);
     }
@@ -44,30 +41,14 @@ std::string Quoted(const unsigned char* data, std::size_t count, std::size_t lim
   return text;
 }
 
-// Days since 1970-01-01 as a civil date (proleptic Gregorian).
-std::string CivilDate(std::int64_t days) {
-  days += 719468;
-  std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  std::int64_t doe = days - era * 146097;
-  std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  std::int64_t mp = (5 * doy + 2) / 153;
-  std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  std::int64_t y = yoe + era * 400 + (m <= 2);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(y),
-                static_cast<long long>(m), static_cast<long long>(d));
-  return text;
-}
-
 }  // namespace
+
+// Windows' values of the pseudo-handles, which the simulated machine shares.
+Names::Names() : names_{{-1, "process"}, {-2, "thread"}} {}
 
 std::string Names::Give(std::int64_t value, const std::string& kind) {
   return names_[value] = kind + std::to_string(++counts_[kind]);
 }
-
-std::string Names::Set(std::int64_t value, const std::string& name) { return names_[value] = name; }
 
 std::string Names::Of(std::int64_t value) const {
   auto found = names_.find(value);
@@ -98,15 +79,17 @@ std::string Time(const FILETIME& time) {
   std::int64_t ticks = static_cast<std::int64_t>(
       (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
   if (ticks == 0) return "0";
-  constexpr std::int64_t kTicksPerSecond = 10'000'000;
-  constexpr std::int64_t kSecondsTo1970 = 11'644'473'600;
-  std::int64_t seconds = ticks / kTicksPerSecond - kSecondsTo1970;
-  std::int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
-  std::int64_t rest = seconds - days * 86400;
-  char clock[32];
-  std::snprintf(clock, sizeof clock, " %02d:%02d:%02d", static_cast<int>(rest / 3600),
-                static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
-  return CivilDate(days) + clock;
+  using namespace std::chrono;
+  constexpr std::int64_t kSecondsTo1970 = 11'644'473'600;  // from 1601, where FILETIME starts
+  sys_seconds at{seconds(ticks / 10'000'000 - kSecondsTo1970)};
+  year_month_day date{floor<days>(at)};
+  hh_mm_ss clock{at - floor<days>(at)};
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
+  return text;
 }
 
 std::string Named(Group group, std::int64_t value) {
@@ -127,6 +110,11 @@ std::string KeyName(HKEY key, const Names& names) {
 }
 
 std::string Pointer(const void* pointer) { return pointer ? "ptr" : "NULL"; }
+
+std::string VersionText(const OSVERSIONINFOA& info) {
+  return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
+         std::to_string(info.dwBuildNumber) + " " + Named(Group::PlatformId, info.dwPlatformId);
+}
 
 std::string SidText(PSID sid) {
   const BYTE* bytes = static_cast<const BYTE*>(sid);

@@ -85,9 +85,7 @@ class TracePlatform : public Platform {
 
   template <typename... Roles, typename Args, std::size_t... I>
   std::vector<std::string> Inputs(Args& args, std::index_sequence<I...>) {
-    [[maybe_unused]] Outcome before;
-    return {(IsOutput<Roles> ? std::string()
-                             : Describe(Roles{}, std::get<I>(args), args, before, names_))...};
+    return {Input<Roles>(std::get<I>(args), args)...};
   }
 
   template <typename... Roles, typename Args, std::size_t... I>
@@ -101,13 +99,24 @@ class TracePlatform : public Platform {
       record.error = static_cast<DWORD>(shown.bits);
     else if (!outcome.succeeded && call.setsLastError)
       record.error = inner_.GetLastError();
-    ((IsOutput<Roles> ? record.args[I] = Describe(Roles{}, std::get<I>(args), args, outcome, names_)
-                      : record.args[I]),
-     ...);
+    (Output<Roles>(record.args[I], std::get<I>(args), args, outcome), ...);
     record.numericResult = shown.numeric;
     record.number = shown.bits;
     record.text = std::move(shown.text);
     sink_.EndCall(place, std::move(record));
+  }
+
+  template <typename Role, typename T, typename Args>
+  std::string Input(T value, Args& args) {
+    if constexpr (IsOutput<Role>)
+      return {};
+    else
+      return DescribeInput<Role>(value, args, names_);
+  }
+
+  template <typename Role, typename T, typename Args>
+  void Output(std::string& shown, T value, Args& args, const Outcome& outcome) {
+    if constexpr (IsOutput<Role>) shown = DescribeOutput<Role>(value, args, outcome, names_);
   }
 
   Platform& inner_;

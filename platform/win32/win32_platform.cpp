@@ -19,34 +19,30 @@ constexpr bool kSameShape = sizeof(Portable) == sizeof(Native) &&
                             alignof(Portable) == alignof(Native);
 
 // The portable records mirror the Windows ones member for member.
-static_assert(kSameShape<platform::DWORD, ::DWORD>);
-static_assert(kSameShape<platform::LONG, ::LONG>);
-static_assert(kSameShape<platform::HKEY, ::HKEY>);
-static_assert(kSameShape<platform::FILETIME, ::FILETIME>);
-static_assert(offsetof(platform::FILETIME, dwHighDateTime) == offsetof(::FILETIME, dwHighDateTime));
-static_assert(kSameShape<platform::WIN32_FIND_DATAA, ::WIN32_FIND_DATAA>);
-static_assert(offsetof(platform::WIN32_FIND_DATAA, ftLastWriteTime) ==
-              offsetof(::WIN32_FIND_DATAA, ftLastWriteTime));
-static_assert(offsetof(platform::WIN32_FIND_DATAA, nFileSizeLow) ==
-              offsetof(::WIN32_FIND_DATAA, nFileSizeLow));
-static_assert(offsetof(platform::WIN32_FIND_DATAA, cFileName) ==
-              offsetof(::WIN32_FIND_DATAA, cFileName));
-static_assert(offsetof(platform::WIN32_FIND_DATAA, cAlternateFileName) ==
-              offsetof(::WIN32_FIND_DATAA, cAlternateFileName));
-static_assert(kSameShape<platform::OSVERSIONINFOA, ::OSVERSIONINFOA>);
-static_assert(offsetof(platform::OSVERSIONINFOA, dwPlatformId) ==
-              offsetof(::OSVERSIONINFOA, dwPlatformId));
-static_assert(offsetof(platform::OSVERSIONINFOA, szCSDVersion) ==
-              offsetof(::OSVERSIONINFOA, szCSDVersion));
-static_assert(kSameShape<platform::OFSTRUCT, ::OFSTRUCT>);
-static_assert(offsetof(platform::OFSTRUCT, nErrCode) == offsetof(::OFSTRUCT, nErrCode));
-static_assert(offsetof(platform::OFSTRUCT, szPathName) == offsetof(::OFSTRUCT, szPathName));
-static_assert(kSameShape<platform::SID_IDENTIFIER_AUTHORITY, ::SID_IDENTIFIER_AUTHORITY>);
-static_assert(kSameShape<platform::SID_AND_ATTRIBUTES, ::SID_AND_ATTRIBUTES>);
-static_assert(offsetof(platform::SID_AND_ATTRIBUTES, Attributes) ==
-              offsetof(::SID_AND_ATTRIBUTES, Attributes));
-static_assert(kSameShape<platform::TOKEN_GROUPS, ::TOKEN_GROUPS>);
-static_assert(offsetof(platform::TOKEN_GROUPS, Groups) == offsetof(::TOKEN_GROUPS, Groups));
+#define ORV_SAME_SHAPE(type) static_assert(kSameShape<platform::type, ::type>, #type)
+#define ORV_SAME_OFFSET(type, member) \
+  static_assert(offsetof(platform::type, member) == offsetof(::type, member), #member)
+ORV_SAME_SHAPE(DWORD);
+ORV_SAME_SHAPE(LONG);
+ORV_SAME_SHAPE(HKEY);
+ORV_SAME_SHAPE(FILETIME);
+ORV_SAME_OFFSET(FILETIME, dwHighDateTime);
+ORV_SAME_SHAPE(WIN32_FIND_DATAA);
+ORV_SAME_OFFSET(WIN32_FIND_DATAA, ftLastWriteTime);
+ORV_SAME_OFFSET(WIN32_FIND_DATAA, nFileSizeLow);
+ORV_SAME_OFFSET(WIN32_FIND_DATAA, cFileName);
+ORV_SAME_OFFSET(WIN32_FIND_DATAA, cAlternateFileName);
+ORV_SAME_SHAPE(OSVERSIONINFOA);
+ORV_SAME_OFFSET(OSVERSIONINFOA, dwPlatformId);
+ORV_SAME_OFFSET(OSVERSIONINFOA, szCSDVersion);
+ORV_SAME_SHAPE(OFSTRUCT);
+ORV_SAME_OFFSET(OFSTRUCT, nErrCode);
+ORV_SAME_OFFSET(OFSTRUCT, szPathName);
+ORV_SAME_SHAPE(SID_IDENTIFIER_AUTHORITY);
+ORV_SAME_SHAPE(SID_AND_ATTRIBUTES);
+ORV_SAME_OFFSET(SID_AND_ATTRIBUTES, Attributes);
+ORV_SAME_SHAPE(TOKEN_GROUPS);
+ORV_SAME_OFFSET(TOKEN_GROUPS, Groups);
 
 // A portable argument as the Windows call's parameter type: a number as that number, a
 // pointer as the twin Windows pointer. The records pointed to have the same shape (above);
