@@ -1,6 +1,9 @@
 # OrvLaunch.exe: the launcher on the real Windows platform, cross-built with MinGW-w64.
 # Static run-time (only Windows' own DLLs imported), GUI subsystem, small, ASLR and DEP.
-set(ORV_WIN32_COMPILE_OPTIONS -Os -ffunction-sections -fdata-sections)
+# Reproducible bytes: source paths (source_location, __FILE__) are written relative to the
+# source folder, and the linker writes no time stamp into the PE header.
+set(ORV_WIN32_COMPILE_OPTIONS -Os -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 foreach(target orv_platform orv_logic)
   target_compile_options(${target} PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
 endforeach()
@@ -36,7 +39,7 @@ target_link_libraries(OrvLaunch PRIVATE orv_logic orv_win32)
 target_compile_options(OrvLaunch PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
 target_link_options(OrvLaunch PRIVATE
   -static -static-libgcc -static-libstdc++
-  -Wl,--gc-sections -s
+  -Wl,--gc-sections -s -Wl,--no-insert-timestamp
   -Wl,--dynamicbase -Wl,--nxcompat)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_link_options(OrvLaunch PRIVATE -Wl,--high-entropy-va)
