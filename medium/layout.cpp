@@ -23,12 +23,16 @@ constexpr const char* kIconName = "Orvanel.ico";
 constexpr const char* kSubdir = "orv/win32/";
 // A CD's volume label holds 32 characters.
 constexpr std::size_t kMaxLabel = 32;
+constexpr std::string_view kSzddStart(
+    "SZDD\x88\xF0\x27\x33"
+    "A",
+    9);
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
-  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  if (!in.good() && !in.eof()) throw MediumError(file.string() + ": cannot be read");
   if (!in.is_open()) throw MediumError(file.string() + ": cannot be opened");
+  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  if (in.bad()) throw MediumError(file.string() + ": cannot be read");
   return bytes;
 }
 
@@ -110,7 +114,7 @@ class Layout {
 
  private:
   void PlanLauncher();
-  std::vector<Entry> CheckInstallSet(const std::vector<SourceEntry>& tree);
+  void CheckInstallSet(const std::vector<SourceEntry>& tree);
   void PlanFiles(const std::vector<SourceEntry>& tree);
 
   const LayoutOptions& options_;
@@ -152,7 +156,7 @@ void Layout::PlanLauncher() {
   plan_.push_back({kLauncherName, false, {}, std::move(bytes), launcherTime_, note});
 }
 
-std::vector<Entry> Layout::CheckInstallSet(const std::vector<SourceEntry>& tree) {
+void Layout::CheckInstallSet(const std::vector<SourceEntry>& tree) {
   std::vector<Entry> top;
   for (const auto& entry : tree)
     if (entry.relative.find('/') == std::string::npos)
@@ -172,10 +176,7 @@ std::vector<Entry> Layout::CheckInstallSet(const std::vector<SourceEntry>& tree)
   }
   if (program && !StartsWith(ReadBytes(options_.files / program->name), "MZ"))
     throw MediumError(files + "/" + program->name + ": is not a Windows program (no MZ header)");
-  if (compressed && !StartsWith(ReadBytes(options_.files / compressed->name),
-                                std::string_view("SZDD\x88\xF0\x27\x33"
-                                                 "A",
-                                                 9)))
+  if (compressed && !StartsWith(ReadBytes(options_.files / compressed->name), kSzddStart))
     throw MediumError(files + "/" + compressed->name + ": is not an SZDD compressed file");
   if (options_.subdir && !options_.compress && !compressed)
     throw MediumError(
@@ -186,7 +187,6 @@ std::vector<Entry> Layout::CheckInstallSet(const std::vector<SourceEntry>& tree)
       if (const Entry* clash = FindNoCase(top, own))
         throw MediumError(files + "/" + clash->name + ": the medium's root has a " + own +
                           " of its own");
-  return top;
 }
 
 void Layout::PlanFiles(const std::vector<SourceEntry>& tree) {
@@ -197,13 +197,14 @@ void Layout::PlanFiles(const std::vector<SourceEntry>& tree) {
   }
   for (const auto& entry : tree) {
     Planned planned{prefix + entry.relative, entry.folder, entry.source, {}, {}, ""};
+    // Orv.Ex_ keeps Orv.Exe's time: the launcher's automatic start compares it with the
+    // installed program's.
     if (!entry.folder) planned.time = fs::last_write_time(entry.source);
     if (options_.compress && SameNameNoCase(entry.relative, "Orv.Exe")) {
       std::vector<std::uint8_t> program = ReadBytes(entry.source);
       // The compressed name ends in '_' in place of the character the header keeps.
       planned.relative.back() = '_';
       planned.bytes = CompressSzdd(program, entry.relative.back());
-      // The launcher's automatic start compares this file's time with the installed program's.
       planned.note =
           entry.relative + " compressed from " + std::to_string(program.size()) + " bytes";
     }
@@ -245,10 +246,16 @@ std::vector<std::string> Write(const std::vector<Planned>& plan, const fs::path&
   return report;
 }
 
+// The absolute path of a folder, without a trailing separator.
+fs::path FolderPath(const fs::path& path) {
+  fs::path absolute = fs::absolute(path).lexically_normal();
+  return absolute.has_filename() ? absolute : absolute.parent_path();
+}
+
 void CheckOut(const fs::path& out, const fs::path& files) {
   if (fs::exists(out) && !(fs::is_directory(out) && fs::is_empty(out)))
     throw MediumError("--out " + out.string() + ": exists and is not an empty folder");
-  fs::path parent = fs::absolute(out).parent_path();
+  fs::path parent = out.parent_path();
   if (!fs::is_directory(parent))
     throw MediumError("--out " + out.string() + ": no such folder " + parent.string());
   fs::path inside = fs::weakly_canonical(out), set = fs::canonical(files);
@@ -266,8 +273,8 @@ std::string AutorunText(const std::string& label) {
 
 std::vector<std::string> LayOutMedium(const LayoutOptions& options) {
   std::vector<Planned> plan = Layout(options).Plan();
-  CheckOut(options.out, options.files);
-  fs::path out = fs::absolute(options.out);
+  fs::path out = FolderPath(options.out);
+  CheckOut(out, options.files);
   fs::path partial = out.parent_path() / ("." + out.filename().string() + ".partial-" +
                                           std::to_string(std::random_device()()));
   try {

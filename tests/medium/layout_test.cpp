@@ -74,8 +74,9 @@ class Medium : public ::testing::Test {
 
 TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRoot) {
   options.compress = options.subdir = true;
-  medium::LayOutMedium(options);
   fs::path out = options.out;
+  options.out /= "";  // "medium/", as a shell completes it
+  medium::LayOutMedium(options);
   EXPECT_EQ(Slurp(out / "SETUP.EXE"), Slurp(options.launcher));
   EXPECT_EQ(Slurp(out / "autorun.inf"),
             "[autorun]\r\nopen=SETUP.EXE autorun\r\nicon=Orvanel.ico\r\nlabel=Orvanel 7.3.1\r\n");
