@@ -23,10 +23,8 @@ constexpr const char* kIconName = "Orvanel.ico";
 constexpr const char* kSubdir = "orv/win32/";
 // A CD's volume label holds 32 characters.
 constexpr std::size_t kMaxLabel = 32;
-constexpr std::string_view kSzddStart(
-    "SZDD\x88\xF0\x27\x33"
-    "A",
-    9);
+// The SZDD magic (53 5A 44 44 88 F0 27 33) and the mode 'A'.
+constexpr std::string_view kSzddStart = "SZDD\210\360'3A";
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
