@@ -35,7 +35,9 @@ std::vector<std::uint8_t> ReadBytes(const fs::path& file) {
 }
 
 bool StartsWith(const std::vector<std::uint8_t>& bytes, std::string_view prefix) {
-  return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+  return bytes.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), bytes.begin(),
+                    [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
 }
 
 // A file or folder of the install set, by its path below the set's folder ("a/b").

@@ -11,6 +11,7 @@
 
 #include "medium/error.h"
 #include "medium/inspect.h"
+#include "medium/szdd_writer.h"
 #include "platform/hosted/szdd.h"
 #include "tests/medium/pe_image.h"
 
@@ -94,6 +95,16 @@ TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRoot) {
   EXPECT_EQ(inspection.problems, std::vector<std::string>{});
   EXPECT_EQ(inspection.lines.back(),
             "install set  complete in orv\\win32, set-up program compressed");
+}
+
+TEST_F(Medium, AGivenCompressedProgramGoesInAsItIs) {
+  std::vector<std::uint8_t> program(kProgram.begin(), kProgram.end());
+  auto compressed = medium::CompressSzdd(program, 'e');
+  fs::remove(set / "Orv.Exe");
+  Spill(set / "ORV.EX_", std::string(compressed.begin(), compressed.end()));
+  options.subdir = true;
+  medium::LayOutMedium(options);
+  EXPECT_EQ(Slurp(options.out / "orv" / "win32" / "ORV.EX_"), Slurp(set / "ORV.EX_"));
 }
 
 TEST_F(Medium, AnIncompleteSetOrABadNameIsRefusedAndNothingIsWritten) {
