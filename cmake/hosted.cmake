@@ -21,7 +21,7 @@ add_executable(orvlaunch launcher/main_hosted.cpp)
 target_link_libraries(orvlaunch PRIVATE orv_logic orv_hosted)
 target_compile_definitions(orvlaunch PRIVATE
   ORV_DEMO_MACHINE="${CMAKE_SOURCE_DIR}/scenarios/demo"
-  ORV_VERSION="${PROJECT_VERSION}")
+  ORV_VERSION="${ORV_VERSION}")
 # The optimised simulator is linked statically: binding the shared C++ run-time's symbols
 # was most of the cost of a short run. Sanitizers and valgrind need the dynamic form.
 if(NOT ORV_SANITIZE)

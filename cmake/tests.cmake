@@ -25,6 +25,7 @@ target_link_libraries(test_platform PRIVATE ${MSPACK})
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
 target_link_libraries(test_scenarios PRIVATE orv_hosted GTest::gtest_main nlohmann_json::nlohmann_json)
 target_compile_definitions(test_scenarios PRIVATE
-  ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios")
+  ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios"
+  ORV_DOWNLOAD_ADDRESS_1="${ORV_DOWNLOAD_ADDRESS_1}" ORV_DOWNLOAD_ADDRESS_2="${ORV_DOWNLOAD_ADDRESS_2}")
 add_dependencies(test_scenarios orvlaunch)
 gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST)

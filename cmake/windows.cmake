@@ -1,6 +1,9 @@
 # OrvLaunch.exe: the launcher on the real Windows platform, cross-built with MinGW-w64.
 # Static run-time (only Windows' own DLLs imported), GUI subsystem, small, ASLR and DEP.
-set(ORV_WIN32_COMPILE_OPTIONS -Os -ffunction-sections -fdata-sections)
+# Reproducible bytes: source paths (source_location, __FILE__) are written relative to the
+# source folder, and the linker writes no time stamp into the PE header.
+set(ORV_WIN32_COMPILE_OPTIONS -Os -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 foreach(target orv_platform orv_logic)
   target_compile_options(${target} PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
 endforeach()
@@ -15,10 +18,10 @@ target_compile_options(orv_win32 PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
 find_program(ORV_WINDRES NAMES ${CMAKE_RC_COMPILER} REQUIRED)
 set(ORV_RC_DIR ${CMAKE_CURRENT_BINARY_DIR}/rc)
 file(CONFIGURE OUTPUT ${ORV_RC_DIR}/OrvLaunchVersion.h CONTENT [[
-#define ORV_VERSION_MAJOR @PROJECT_VERSION_MAJOR@
-#define ORV_VERSION_MINOR @PROJECT_VERSION_MINOR@
-#define ORV_VERSION_PATCH @PROJECT_VERSION_PATCH@
-#define ORV_VERSION "@PROJECT_VERSION@"
+#define ORV_VERSION_MAJOR @ORV_VERSION_MAJOR@
+#define ORV_VERSION_MINOR @ORV_VERSION_MINOR@
+#define ORV_VERSION_PATCH @ORV_VERSION_PATCH@
+#define ORV_VERSION "@ORV_VERSION@"
 ]])
 set(ORV_RC_OBJECT ${ORV_RC_DIR}/OrvLaunch.res.obj)
 add_custom_command(
@@ -36,7 +39,7 @@ target_link_libraries(OrvLaunch PRIVATE orv_logic orv_win32)
 target_compile_options(OrvLaunch PRIVATE ${ORV_WIN32_COMPILE_OPTIONS})
 target_link_options(OrvLaunch PRIVATE
   -static -static-libgcc -static-libstdc++
-  -Wl,--gc-sections -s
+  -Wl,--gc-sections -s -Wl,--no-insert-timestamp
   -Wl,--dynamicbase -Wl,--nxcompat)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_link_options(OrvLaunch PRIVATE -Wl,--high-entropy-va)
