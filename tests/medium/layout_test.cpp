@@ -12,7 +12,7 @@
 #include "medium/error.h"
 #include "medium/inspect.h"
 #include "medium/szdd_writer.h"
-#include "platform/hosted/szdd.h"
+#include "platform/hosted/lz/szdd.h"
 #include "tests/medium/pe_image.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <random>
 
-#include "platform/hosted/szdd.h"
+#include "platform/hosted/lz/szdd.h"
 
 extern "C" {
 #include <mspack.h>
