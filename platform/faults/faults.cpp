@@ -58,6 +58,8 @@ constexpr std::string_view kFaultable[] = {"FormatMessageA",
 
 }  // namespace
 
+std::span<const std::string_view> FaultableCalls() { return kFaultable; }
+
 bool IsFaultableCall(std::string_view name) {
   return std::find(std::begin(kFaultable), std::end(kFaultable), name) != std::end(kFaultable);
 }

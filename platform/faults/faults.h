@@ -4,6 +4,7 @@
 
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ struct Rule {
 
 // True for the names of the calls that can be failed (those whose result can say so).
 bool IsFaultableCall(std::string_view name);
+std::span<const std::string_view> FaultableCalls();  // those names
 // The error a failing call most plausibly meets.
 DWORD PlausibleError(std::string_view call);
 

@@ -139,13 +139,18 @@ TEST_F(MachineFolder, ABrokenDescriptionExitsTwoNamingThePlaceAndChangesNothing)
     const char* registry;  // null: none
     const char* named;     // what the message must name
   } cases[] = {
-      {R"({"colour": 1})", nullptr, "'colour': unknown field"},
+      {R"({"colour": 1})", nullptr, "'colour': unknown field; it must be one of: attributes,"},
+      {R"({"Drivs": {}})", nullptr, "'Drivs': unknown field; did you mean 'drives'?"},
       {R"({"short_names": "yes"})", nullptr, "'short_names'"},
       {R"({"drives": {"1": {"type": "fixed", "path": "c"}}})", nullptr, "not a drive letter"},
       {R"({"drives": {"C": {"type": "fixed", "path": "nope"}}})", nullptr, "does not exist"},
       {R"({"drives": {"C": {"type": "floppy", "path": "c"}}})", nullptr, "'drives.C.type'"},
-      {R"({"faults": [{"call": "Frobnicate", "nth": 1}]})", nullptr, "'faults[0].call'"},
-      {"{\n  \"os\": \n}", nullptr, "line 3"},
+      {R"({"faults": [{"call": "WriteFiel", "nth": 1}]})", nullptr,
+       "'faults[0].call': 'WriteFiel' is not a call that can be made to fail; did you mean "
+       "'WriteFile'?"},
+      {R"({"os": {"bits": 48}})", nullptr, "'os.bits': must be 32 or 64"},
+      {R"({"os": {"bits": 64, "platform": 1}})", nullptr, "'os.bits': 64-bit Windows is"},
+      {"{\n  \"os\": \n}", nullptr, "machine.json:3:1: not valid JSON: unexpected '}'"},
       {R"({"registry": "registry.reg"})",
        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=dword:zz\r\n", "registry.reg:4"},
   };
@@ -160,6 +165,39 @@ TEST_F(MachineFolder, ABrokenDescriptionExitsTwoNamingThePlaceAndChangesNothing)
     EXPECT_NE(errors.find(c.named), std::string::npos) << errors;
     EXPECT_EQ(Snapshot(dir), before);
   }
+}
+
+// The description's settings that point nowhere are named on standard error; the run goes on.
+TEST_F(MachineFolder, SettingsThatPointNowhereAreWarnedOf) {
+  Spill(dir / "c" / "keep.txt", "kept");
+  Spill(dir / "machine.json", R"({"temp": "T:\\TEMP\\", "run": {"self": "E:\\SETUP.EXE"},
+      "attributes": {"C:\\keep.txt": "H", "C:\\gone.txt": "R"}})");
+  std::string errors;
+  EXPECT_EQ(Orvlaunch(dir, "", &errors), 0);
+  for (const char* named : {"field 'temp': 'T:\\TEMP\\' is on drive T:",
+                            "field 'run.self': 'E:\\SETUP.EXE' is on drive E:",
+                            "field 'attributes.C:\\gone.txt': 'C:\\gone.txt' names no file"})
+    EXPECT_NE(errors.find(named), std::string::npos) << named << "\n" << errors;
+  EXPECT_EQ(errors.find("keep.txt"), std::string::npos) << errors;
+  EXPECT_EQ(Orvlaunch(dir, "--self 'C:\\SETUP.EXE'", &errors), 0);
+  EXPECT_EQ(errors.find("run.self"), std::string::npos) << errors;
+}
+
+// The transcript's file is opened before the run: one that cannot be written ends orvlaunch
+// with its own exit code before anything is changed. --help is obeyed wherever it stands.
+TEST_F(MachineFolder, AnUnwritableTranscriptStopsTheRunBeforeAnyChange) {
+  Spill(dir / "machine.json", R"({"registry": "registry.reg"})");
+  Spill(dir / "registry.reg",
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+        "Orvanel]\r\n");
+  auto before = Snapshot(dir);
+  std::string errors;
+  EXPECT_EQ(
+      Orvlaunch(dir, "--in-place --json '" + (dir / "no" / "t.jsonl").string() + "'", &errors), 3);
+  EXPECT_NE(errors.find("cannot be written"), std::string::npos) << errors;
+  EXPECT_EQ(Snapshot(dir), before);
+  EXPECT_EQ(Orvlaunch(dir, "--in-place --bogus --help", &errors), 0) << errors;
+  EXPECT_EQ(Snapshot(dir), before);
 }
 
 TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwiseNothing) {

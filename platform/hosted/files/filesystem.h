@@ -74,6 +74,9 @@ class FileSystem {
   // 2 not found, 3 folder not found, 11 not a Windows program (no MZ), 33 found.
   UINT ProbeProgram(const std::string& cmdLine, const std::string& appPath);
 
+  // Whether a Windows path names a file or folder; no box, the last error kept.
+  bool Exists(const std::string& path) const;
+
   // The current directory as GetCurrentDirectoryA gives it.
   std::string CurrentDirectory() const;
 
