@@ -81,6 +81,8 @@
   X(KEY_READ)                      \
   X(KEY_WRITE)                     \
   X(KEY_ALL_ACCESS)                \
+  X(KEY_WOW64_64KEY)               \
+  X(KEY_WOW64_32KEY)               \
   X(REG_NONE)                      \
   X(REG_SZ)                        \
   X(REG_EXPAND_SZ)                 \

@@ -20,7 +20,7 @@ HostedPlatform::HostedPlatform(const MachineConfig& config,
     : config_(config),
       transcript_(transcript),
       files_(config_, config_.EffectiveAdmin(), std::move(roots), transcript),
-      registry_(config_.EffectiveAdmin()),
+      registry_(config_.EffectiveAdmin(), config_.windows64),
       lz_(*this),
       process_(config_, files_, transcript) {
   if (config_.registry) registry_.Load(*config_.registry);
