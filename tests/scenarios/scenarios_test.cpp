@@ -1,5 +1,11 @@
 // orvlaunch as a user meets it: every machine of the scenario suite against its
 // expected.jsonl, broken machine descriptions, and --in-place write-back.
+//
+//   test_scenarios [GTEST-OPTIONS] [SCENARIO...]
+//
+// Each scenario is a test suite of its own, named as the scenario (ctest runs one a test);
+// without names every scenario of the suite is there. ORV_SCENARIO_SUITE and ORVLAUNCH, when
+// set, name another copy of the suite and another orvlaunch.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,7 +23,14 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-const fs::path kSuite = fs::path(ORV_SCENARIOS_DIR) / "suite";
+fs::path FromEnvironment(const char* name, const fs::path& otherwise) {
+  const char* value = std::getenv(name);
+  return value && *value ? fs::path(value) : otherwise;
+}
+
+const fs::path kSuite =
+    FromEnvironment("ORV_SCENARIO_SUITE", fs::path(ORV_SCENARIOS_DIR) / "suite");
+const fs::path kOrvlaunch = FromEnvironment("ORVLAUNCH", ORVLAUNCH_PATH);
 
 std::string Slurp(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -37,8 +50,8 @@ fs::path Scratch(const std::string& stem) {
 // Runs orvlaunch on a machine folder; returns its exit code, with its standard error.
 int Orvlaunch(const fs::path& machine, const std::string& options, std::string* errors = nullptr) {
   fs::path err = Scratch("orvlaunch-err");
-  std::string command = "'" + std::string(ORVLAUNCH_PATH) + "' --machine '" + machine.string() +
-                        "' " + options + " >/dev/null 2>'" + err.string() + "'";
+  std::string command = "'" + kOrvlaunch.string() + "' --machine '" + machine.string() + "' " +
+                        options + " >/dev/null 2>'" + err.string() + "'";
   int status = std::system(command.c_str());
   if (errors) *errors = Slurp(err);
   fs::remove(err);
@@ -83,39 +96,53 @@ std::vector<std::string> Scenarios() {
   return names;
 }
 
-class Scenario : public ::testing::TestWithParam<std::string> {};
+class Scenario : public ::testing::Test {
+ public:
+  explicit Scenario(std::string name) : name_(std::move(name)) {}
 
-TEST_P(Scenario, TranscriptMatches) {
-  auto expected = ReadLines(kSuite / GetParam() / "expected.jsonl");
-  // Log lines are compared only where the scenario expects some.
-  std::set<std::string> kinds = {"box", "exec", "critical-error", "file", "key", "exit"};
-  if (!OfKinds(expected, {"log"}).empty()) kinds.insert("log");
-  auto actual = OfKinds(RunScenario(GetParam()), kinds);
-  expected = OfKinds(expected, kinds);
-  EXPECT_EQ(actual, expected) << "expected:\n" << Show(expected) << "actual:\n" << Show(actual);
-}
+ protected:
+  const std::string name_;
+};
+
+class TranscriptMatches : public Scenario {
+ public:
+  using Scenario::Scenario;
+  void TestBody() override {
+    ASSERT_TRUE(fs::exists(kSuite / name_ / "expected.jsonl")) << "no scenario " << name_;
+    auto expected = ReadLines(kSuite / name_ / "expected.jsonl");
+    // Log lines are compared only where the scenario expects some.
+    std::set<std::string> kinds = {"box", "exec", "critical-error", "file", "key", "exit"};
+    if (!OfKinds(expected, {"log"}).empty()) kinds.insert("log");
+    auto actual = OfKinds(RunScenario(name_), kinds);
+    expected = OfKinds(expected, kinds);
+    EXPECT_EQ(actual, expected) << "expected:\n" << Show(expected) << "actual:\n" << Show(actual);
+  }
+};
 
 // The same machine with the launcher copied below a folder whose lowered name holds
 // "\orvdel": only the start-up work remains (the obsolete key's deletion).
-TEST_P(Scenario, SilentCopyDoesOnlyTheStartUp) {
-  auto expected = ReadLines(kSuite / GetParam() / "expected.jsonl");
-  for (const auto& box : OfKinds(expected, {"box"}))
-    if (box.value("caption", "") == "Application Error") GTEST_SKIP() << "start-up fails";
-  auto actual = RunScenario(GetParam(), "--self 'D:\\OrvDel\\SETUP.EXE'");
-  EXPECT_EQ(OfKinds(actual, {"box", "exec", "critical-error", "file"}), std::vector<Json>{})
-      << Show(actual);
-  EXPECT_EQ(OfKinds(actual, {"key"}), OfKinds(expected, {"key"}));
-  const std::vector<Json> normalEnd = {
-      Json{{"event", "exit"}, {"code", 0}, {"outcome", "nothing"}}};
-  EXPECT_EQ(OfKinds(actual, {"exit"}), normalEnd);
-}
+class SilentCopyDoesOnlyTheStartUp : public Scenario {
+ public:
+  using Scenario::Scenario;
+  void TestBody() override {
+    auto expected = ReadLines(kSuite / name_ / "expected.jsonl");
+    for (const auto& box : OfKinds(expected, {"box"}))
+      if (box.value("caption", "") == "Application Error") GTEST_SKIP() << "start-up fails";
+    auto actual = RunScenario(name_, "--self 'D:\\OrvDel\\SETUP.EXE'");
+    EXPECT_EQ(OfKinds(actual, {"box", "exec", "critical-error", "file"}), std::vector<Json>{})
+        << Show(actual);
+    EXPECT_EQ(OfKinds(actual, {"key"}), OfKinds(expected, {"key"}));
+    const std::vector<Json> normalEnd = {
+        Json{{"event", "exit"}, {"code", 0}, {"outcome", "nothing"}}};
+    EXPECT_EQ(OfKinds(actual, {"exit"}), normalEnd);
+  }
+};
 
-INSTANTIATE_TEST_SUITE_P(Suite, Scenario, ::testing::ValuesIn(Scenarios()), [](const auto& info) {
-  std::string name = info.param;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+template <typename Test>
+void Register(const std::string& scenario, const char* check) {
+  ::testing::RegisterTest(scenario.c_str(), check, nullptr, nullptr, __FILE__, __LINE__,
+                          [=]() -> ::testing::Test* { return new Test(scenario); });
+}
 
 // Every file below a folder with its content, to show that nothing changed.
 std::map<std::string, std::string> Snapshot(const fs::path& dir) {
@@ -222,3 +249,14 @@ TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwise
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::vector<std::string> names(argv + 1, argv + argc);
+  if (names.empty()) names = Scenarios();
+  for (const auto& name : names) {
+    Register<TranscriptMatches>(name, "TranscriptMatches");
+    Register<SilentCopyDoesOnlyTheStartUp>(name, "SilentCopyDoesOnlyTheStartUp");
+  }
+  return RUN_ALL_TESTS();
+}
