@@ -16,6 +16,8 @@
 #include <random>
 #include <set>
 
+#include <unistd.h>
+
 #include "platform/hosted/registry/registry.h"
 
 namespace {
@@ -225,6 +227,19 @@ TEST_F(MachineFolder, AnUnwritableTranscriptStopsTheRunBeforeAnyChange) {
   EXPECT_EQ(Snapshot(dir), before);
   EXPECT_EQ(Orvlaunch(dir, "--in-place --bogus --help", &errors), 0) << errors;
   EXPECT_EQ(Snapshot(dir), before);
+}
+
+// A run in place needs a machine folder this host user may write, or the host's refusals
+// would show as the machine's (tools/user-scenarios runs this as an ordinary user).
+TEST_F(MachineFolder, InPlaceOnAFolderThisUserCannotWriteIsRefused) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any folder";
+  Spill(dir / "machine.json", "{}");
+  Spill(dir / "c" / "keep.txt", "kept");
+  fs::permissions(dir / "c", fs::perms::owner_write, fs::perm_options::remove);
+  std::string errors;
+  EXPECT_EQ(Orvlaunch(dir, "--in-place", &errors), 2);
+  EXPECT_NE(errors.find("cannot be written by this user"), std::string::npos) << errors;
+  fs::permissions(dir / "c", fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwiseNothing) {
