@@ -18,7 +18,6 @@ std::map<char, std::filesystem::path> ConfiguredRoots(const MachineConfig& confi
 HostedPlatform::HostedPlatform(const MachineConfig& config,
                                std::map<char, std::filesystem::path> roots, Transcript& transcript)
     : config_(config),
-      transcript_(transcript),
       files_(config_, config_.EffectiveAdmin(), std::move(roots), transcript),
       registry_(config_.EffectiveAdmin(), config_.windows64),
       lz_(*this),

@@ -111,7 +111,6 @@ class HostedPlatform : public Platform {
 
  private:
   MachineConfig config_;
-  Transcript& transcript_;
   FileSystem files_;
   Registry registry_;
   LzLibrary lz_;
