@@ -1,4 +1,5 @@
 // orvbench COMMAND ARGS...: runs one measurement on a simulated machine (see commands.h).
+// tools/bench runs it from the host-release build (CMake Release), as it does orvlaunch.
 #include <exception>
 #include <functional>
 #include <iostream>

@@ -21,11 +21,20 @@ endforeach()
 find_library(MSPACK mspack REQUIRED)
 target_link_libraries(test_platform PRIVATE ${MSPACK})
 
-# Whole runs of orvlaunch on the scenario suite.
+# Whole runs of orvlaunch on the scenario suite: one test per scenario, named as the scenario,
+# and the tests of orvlaunch itself (MachineFolder).
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
-target_link_libraries(test_scenarios PRIVATE orv_hosted GTest::gtest_main nlohmann_json::nlohmann_json)
+target_link_libraries(test_scenarios PRIVATE orv_hosted GTest::gtest nlohmann_json::nlohmann_json)
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios"
   ORV_DOWNLOAD_ADDRESS_1="${ORV_DOWNLOAD_ADDRESS_1}" ORV_DOWNLOAD_ADDRESS_2="${ORV_DOWNLOAD_ADDRESS_2}")
 add_dependencies(test_scenarios orvlaunch)
-gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST)
+file(GLOB ORV_SCENARIOS LIST_DIRECTORIES true CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/scenarios/suite/*/expected.jsonl)
+foreach(expected IN LISTS ORV_SCENARIOS)
+  get_filename_component(dir ${expected} DIRECTORY)
+  get_filename_component(name ${dir} NAME)
+  add_test(NAME ${name} COMMAND test_scenarios --gtest_filter=-MachineFolder.* ${name})
+endforeach()
+gtest_discover_tests(test_scenarios DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST
+                     TEST_FILTER MachineFolder.*)

@@ -176,6 +176,24 @@ S["administrator-probe-fails"] = dict(cd=medium(), json={"faults": [
 S["windows-9x"] = dict(cd=medium(), json={"os": {"major": 4, "minor": 10, "build": 1998,
                                                  "platform": 1}})
 
+# 64-bit Windows: the launcher, a 32-bit program, reads the 32-bit registry view, where a
+# 32-bit installer registers the product (below Wow6432Node); a 64-bit installer's entry is
+# not there.
+WIN64 = {"os": {"major": 6, "minor": 1, "build": 7601, "platform": 2, "bits": 64}}
+WOW64_UNINSTALL = UNINSTALL.replace("Software", "Software\\Wow6432Node", 1)
+WOW64_OBSOLETE = OBSOLETE.replace("Software", "Software\\Wow6432Node", 1)
+S["win64-installer-32bit"] = dict(cd={"MODA.801": b"m"}, json=WIN64, c=INSTALLED_PROGRAM,
+                                  reg=dict(installed(key=WOW64_UNINSTALL),
+                                           **{WOW64_OBSOLETE: {"x": "y"}}))
+S["win64-installer-64bit-only"] = dict(cd={"MODA.801": b"m"}, json=WIN64, c=INSTALLED_PROGRAM,
+                                       reg=dict(installed(), **{OBSOLETE: {"x": "y"}}))
+S["win64-installer-both"] = dict(
+    cd={"MODA.801": b"m"}, json=WIN64,
+    c={"ORV/Orv.Exe": PROGRAM, "ORV/DATA/readme.txt": b"data", "ORV64/Orv.Exe": PROGRAM,
+       "ORV64/DATA/readme.txt": b"data"},
+    reg=dict(installed(uninstall="C:\\ORV64\\OrvDel.Exe a b C:\\ORV64\\DATA\\"),
+             **installed(key=WOW64_UNINSTALL), **{OBSOLETE: {"x": "y"}, WOW64_OBSOLETE: {"x": "y"}}))
+
 
 def write_files(root, files):
     for relative, data in files.items():

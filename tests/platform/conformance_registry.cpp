@@ -236,5 +236,49 @@ TEST_F(RegistryTest, HandleToADeletedKeyAnswersKeyDeleted) {
   EXPECT_EQ(count, 3u);
 }
 
+// The default value of a key opened in one view, or "<error N>". The view flags make the
+// answer the same for a 32-bit and a 64-bit test program.
+std::string InView(Platform& p, HKEY root, const char* path, REGSAM view) {
+  Key key(p, root, path, KEY_READ | view);
+  if (key.error) return "<error " + std::to_string(key.error) + ">";
+  char data[32];
+  DWORD size = sizeof data;
+  LONG error = p.RegQueryValueExA(key.key, "", nullptr, nullptr, (BYTE*)data, &size);
+  return error ? "<error " + std::to_string(error) + ">" : std::string(data, size ? size - 1 : 0);
+}
+
+// HKEY_LOCAL_MACHINE\Software is one key per view, the uninstall entries included; the
+// 32-bit view's keys lie below Wow6432Node. HKEY_CURRENT_USER is shared.
+TEST_F(RegistryViewTest, EachViewHasItsOwnSoftwareKeys) {
+  const char* uninstall =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView";
+  const struct {
+    HKEY root;
+    const char* path;
+    const char* in64;
+    const char* in32;
+  } cases[] = {
+      {HKEY_LOCAL_MACHINE, "Software\\OrvConformanceView", "64", "32"},
+      {HKEY_LOCAL_MACHINE, uninstall, "64", "32"},
+      {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\OrvConformanceView", "32", "32"},
+      {HKEY_CURRENT_USER, "Software\\OrvConformanceView", "user", "user"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(InView(P(), c.root, c.path, KEY_WOW64_64KEY), c.in64) << c.path;
+    EXPECT_EQ(InView(P(), c.root, c.path, KEY_WOW64_32KEY), c.in32) << c.path;
+  }
+}
+
+// Windows 7 and later share HKEY_LOCAL_MACHINE\Software\Classes, so a file association
+// registered by a 64-bit installer is a 32-bit program's too.
+TEST_F(RegistryViewTest, ClassesAreShared) {
+  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    EXPECT_EQ(InView(P(), HKEY_CLASSES_ROOT, "OrvConformanceView", view), "shared") << view;
+    EXPECT_EQ(InView(P(), HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", view),
+              "shared")
+        << view;
+  }
+}
+
 }  // namespace
 }  // namespace conformance

@@ -50,6 +50,37 @@ inline constexpr std::string_view kRegistryData =
     "\"only\"=\"x\"\r\n"
     "\r\n";
 
+// Keys in both registry views of 64-bit Windows, as its regedit exports them, and keys both
+// views share. Each fixture makes them before a view test and removes kViewKeys after it.
+inline constexpr std::string_view kViewData =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView]\r\n"
+    "@=\"64\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView]\r\n"
+    "@=\"32\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "OrvConformanceView]\r\n"
+    "@=\"64\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "OrvConformanceView]\r\n"
+    "@=\"32\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView]\r\n"
+    "@=\"shared\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformanceView]\r\n"
+    "@=\"user\"\r\n"
+    "\r\n";
+
+inline constexpr const char* kViewKeys[] = {
+    "HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView",
+    "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "OrvConformanceView",
+    "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "OrvConformanceView",
+    "HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView",
+    "HKEY_CURRENT_USER\\Software\\OrvConformanceView"};
+
 }  // namespace conformance
 
 #ifndef _WIN32
@@ -62,6 +93,20 @@ class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_.config.registry = machine_.Write("registry.reg", kRegistryData);
+    machine_.Start();
+  }
+  platform::Platform& P() { return machine_.Platform(); }
+
+ private:
+  testing_support::TempMachine machine_;
+};
+
+// A 64-bit Windows machine, its registry loaded from kViewData.
+class RegistryViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.config.windows64 = true;
+    machine_.config.registry = machine_.Write("registry.reg", kViewData);
     machine_.Start();
   }
   platform::Platform& P() { return machine_.Platform(); }

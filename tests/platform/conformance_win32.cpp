@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/win32_platform.h"
 #include "tests/platform/conformance.h"
@@ -77,22 +78,45 @@ Scratch PrepareScratch() {
   return {&Windows(), &WindowsSide(), dir, owner};
 }
 
-// The keys made by reg.exe from kRegistryData, as a user imports a .reg file.
-void RegistryTest::SetUp() {
-  ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+namespace {
+
+// Keys made by reg.exe from a .reg file's text, as a user imports one; options: reg's own.
+void Import(std::string_view data, const std::string& options = "") {
   char temp[MAX_PATH];
   std::string file(temp, ::GetTempPathA(sizeof temp, temp));
   file += "OrvConformance-" + std::to_string(::GetCurrentProcessId()) + ".reg";
   {
     std::ofstream out(file, std::ios::binary);
-    out.write(kRegistryData.data(), static_cast<std::streamsize>(kRegistryData.size()));
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
   }
-  EXPECT_EQ(std::system(("reg import \"" + file + "\" >nul 2>&1").c_str()), 0);
+  EXPECT_EQ(std::system(("reg import \"" + file + "\" " + options + " >nul 2>&1").c_str()), 0);
   ::DeleteFileA(file.c_str());
+}
+
+// Each key in the 64-bit view by its path, whatever the test program's own view.
+void RemoveViewKeys() {
+  for (const char* key : kViewKeys)
+    std::system(("reg delete \"" + std::string(key) + "\" /f /reg:64 >nul 2>&1").c_str());
+}
+
+}  // namespace
+
+void RegistryTest::SetUp() {
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+  Import(kRegistryData);
 }
 
 void RegistryTest::TearDown() { ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
 
 platform::Platform& RegistryTest::P() { return Windows(); }
+
+void RegistryViewTest::SetUp() {
+  RemoveViewKeys();
+  Import(kViewData, "/reg:64");
+}
+
+void RegistryViewTest::TearDown() { RemoveViewKeys(); }
+
+platform::Platform& RegistryViewTest::P() { return Windows(); }
 
 }  // namespace conformance

@@ -215,20 +215,27 @@ TEST_F(HostedFiles, ChangesSummariseTheRun) {
                                                  "deleted C:\\old.txt", "modified C:\\write.txt"}));
 }
 
-TEST_F(HostedFiles, ConfiguredAttributesAndHostWriteBit) {
+// Attributes come from the description and the run; the host's mode bits mean nothing, so
+// root and any other host user see the same machine.
+TEST_F(HostedFiles, AttributesComeFromTheDescriptionNotTheHostModes) {
   m.Write("c/h.txt", "x");
-  m.Write("c/ro.txt", "x");
-  fs::permissions(m.dir / "c/ro.txt", fs::perms::owner_write, fs::perm_options::remove);
+  m.Write("c/r.txt", "x");
+  m.Write("c/host-ro.txt", "x");
+  fs::permissions(m.dir / "c/host-ro.txt", fs::perms::owner_write, fs::perm_options::remove);
   m.config.attributes["c:\\H.TXT"] = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  m.config.attributes["C:\\r.txt"] = FILE_ATTRIBUTE_READONLY;
   m.Start();
   EXPECT_EQ(P().Files().GetFileAttributesA("C:\\h.txt"),
             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  EXPECT_EQ(P().Files().GetFileAttributesA("C:\\ro.txt"), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(P().DeleteFileA("C:\\ro.txt")) << "decided by the bit, even for root";
-  EXPECT_TRUE(P().SetFileAttributesA("C:\\ro.txt", 0));
-  EXPECT_TRUE((fs::status(m.dir / "c/ro.txt").permissions() & fs::perms::owner_write) !=
-              fs::perms::none);
-  EXPECT_TRUE(P().DeleteFileA("C:\\ro.txt"));
+  EXPECT_EQ(P().Files().GetFileAttributesA("C:\\host-ro.txt"), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(P().Files().GetFileAttributesA("C:\\r.txt"), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(P().DeleteFileA("C:\\r.txt")) << "refused by the attribute, even for root";
+  EXPECT_TRUE(P().SetFileAttributesA("C:\\r.txt", 0));
+  EXPECT_TRUE(P().SetFileAttributesA("C:\\h.txt", FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(P().Files().GetFileAttributesA("C:\\h.txt"), FILE_ATTRIBUTE_READONLY);
+  EXPECT_NE(fs::status(m.dir / "c/h.txt").permissions() & fs::perms::owner_write, fs::perms::none)
+      << "the host file keeps its modes";
+  EXPECT_TRUE(P().DeleteFileA("C:\\r.txt"));
 }
 
 TEST_F(HostedFiles, TempPathTimeZoneAndHostModificationTime) {

@@ -402,3 +402,91 @@ TEST(RegTrees, AHundredThousandLevelsLoadAndFree) {
 }
 
 }  // namespace
+
+namespace {
+
+// A product and a COM class registered in both views of 64-bit Windows, as its regedit
+// exports them, and keys both views share.
+constexpr const char* kBothViews =
+    "REGEDIT4\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanel]\n"
+    "@=\"64\"\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "Orvanel]\n"
+    "@=\"32\"\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orv.exe]\n"
+    "@=\"shared\"\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.jcf]\n"
+    "@=\"shared\"\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{1}]\n"
+    "@=\"64\"\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Wow6432Node\\CLSID\\{1}]\n"
+    "@=\"32\"\n"
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanel]\n"
+    "@=\"user\"\n";
+
+constexpr const char* kUninstall =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanel";
+
+// The default value of a key opened from a root in the given way; "<error N>" if it fails.
+std::string Seen(Registry& reg, HKEY root, const char* path, REGSAM view, const char* then = "") {
+  HKEY key, inner;
+  if (LONG e = reg.RegOpenKeyExA(root, path, 0, KEY_READ | view, &key))
+    return "<error " + std::to_string(e) + ">";
+  LONG e = reg.RegOpenKeyExA(key, then, 0, KEY_READ | view, &inner);
+  reg.RegCloseKey(key);
+  if (e) return "<error " + std::to_string(e) + ">";
+  char data[64];
+  DWORD size = sizeof data;
+  e = reg.RegQueryValueExA(inner, "", nullptr, nullptr, (BYTE*)data, &size);
+  reg.RegCloseKey(inner);
+  return e ? "<error " + std::to_string(e) + ">" : std::string(data, size ? size - 1 : 0);
+}
+
+TEST(RegistryView, TheLauncherOn64BitWindowsSeesThe32BitViewAndTheSharedKeys) {
+  const struct {
+    HKEY root;
+    const char* path;
+    REGSAM view;
+    const char* then;  // opened from the first key
+    const char* on64;  // the default value seen on 64-bit Windows
+    const char* on32;  // on 32-bit Windows, where the view flags mean nothing
+  } cases[] = {
+      {HKEY_LOCAL_MACHINE, kUninstall, 0, "", "32", "64"},
+      {HKEY_LOCAL_MACHINE, kUninstall, KEY_WOW64_32KEY, "", "32", "64"},
+      {HKEY_LOCAL_MACHINE, kUninstall, KEY_WOW64_64KEY, "", "64", "64"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE", 0, "Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanel",
+       "32", "64"},
+      {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Microsoft", 0,
+       "Windows\\CurrentVersion\\Uninstall\\Orvanel", "32", "32"},
+      {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orv.exe", 0,
+       "", "shared", "shared"},
+      {HKEY_CLASSES_ROOT, ".jcf", 0, "", "shared", "shared"},
+      {HKEY_LOCAL_MACHINE, "Software\\Classes\\.jcf", 0, "", "shared", "shared"},
+      {HKEY_CLASSES_ROOT, "CLSID\\{1}", 0, "", "32", "64"},
+      {HKEY_CLASSES_ROOT, "CLSID", 0, "{1}", "32", "64"},
+      {HKEY_CLASSES_ROOT, "CLSID\\{1}", KEY_WOW64_64KEY, "", "64", "64"},
+      {HKEY_CURRENT_USER, kUninstall, 0, "", "user", "user"},
+  };
+  for (bool windows64 : {true, false}) {
+    Registry reg(true, windows64);
+    reg.LoadText(kBothViews, "views.reg");
+    for (const auto& c : cases)
+      EXPECT_EQ(Seen(reg, c.root, c.path, c.view, c.then), windows64 ? c.on64 : c.on32)
+          << c.path << " + " << c.then << " view " << c.view << (windows64 ? " on 64" : " on 32");
+  }
+}
+
+TEST(RegistryView, DeletingInThe32BitViewLeavesThe64BitKey) {
+  Registry reg(true, true);
+  reg.LoadText(kBothViews, "views.reg");
+  EXPECT_EQ(reg.RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall), ERROR_SUCCESS);
+  EXPECT_EQ(reg.RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstall), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Seen(reg, HKEY_LOCAL_MACHINE, kUninstall, KEY_WOW64_64KEY), "64");
+  ASSERT_EQ(reg.Changes().size(), 1u);
+  EXPECT_EQ(reg.Changes()[0].key,
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
+            "Uninstall\\Orvanel");
+}
+
+}  // namespace

@@ -1,5 +1,11 @@
 // orvlaunch as a user meets it: every machine of the scenario suite against its
 // expected.jsonl, broken machine descriptions, and --in-place write-back.
+//
+//   test_scenarios [GTEST-OPTIONS] [SCENARIO...]
+//
+// Each scenario is a test suite of its own, named as the scenario (ctest runs one a test);
+// without names every scenario of the suite is there. ORV_SCENARIO_SUITE and ORVLAUNCH, when
+// set, name another copy of the suite and another orvlaunch.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +16,8 @@
 #include <random>
 #include <set>
 
+#include <unistd.h>
+
 #include "platform/hosted/registry/registry.h"
 
 namespace {
@@ -17,7 +25,14 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-const fs::path kSuite = fs::path(ORV_SCENARIOS_DIR) / "suite";
+fs::path FromEnvironment(const char* name, const fs::path& otherwise) {
+  const char* value = std::getenv(name);
+  return value && *value ? fs::path(value) : otherwise;
+}
+
+const fs::path kSuite =
+    FromEnvironment("ORV_SCENARIO_SUITE", fs::path(ORV_SCENARIOS_DIR) / "suite");
+const fs::path kOrvlaunch = FromEnvironment("ORVLAUNCH", ORVLAUNCH_PATH);
 
 std::string Slurp(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -37,8 +52,8 @@ fs::path Scratch(const std::string& stem) {
 // Runs orvlaunch on a machine folder; returns its exit code, with its standard error.
 int Orvlaunch(const fs::path& machine, const std::string& options, std::string* errors = nullptr) {
   fs::path err = Scratch("orvlaunch-err");
-  std::string command = "'" + std::string(ORVLAUNCH_PATH) + "' --machine '" + machine.string() +
-                        "' " + options + " >/dev/null 2>'" + err.string() + "'";
+  std::string command = "'" + kOrvlaunch.string() + "' --machine '" + machine.string() + "' " +
+                        options + " >/dev/null 2>'" + err.string() + "'";
   int status = std::system(command.c_str());
   if (errors) *errors = Slurp(err);
   fs::remove(err);
@@ -103,39 +118,53 @@ std::vector<Json> WithBuildAddresses(std::vector<Json> events) {
   return events;
 }
 
-class Scenario : public ::testing::TestWithParam<std::string> {};
+class Scenario : public ::testing::Test {
+ public:
+  explicit Scenario(std::string name) : name_(std::move(name)) {}
 
-TEST_P(Scenario, TranscriptMatches) {
-  auto expected = WithBuildAddresses(ReadLines(kSuite / GetParam() / "expected.jsonl"));
-  // Log lines are compared only where the scenario expects some.
-  std::set<std::string> kinds = {"box", "exec", "critical-error", "file", "key", "exit"};
-  if (!OfKinds(expected, {"log"}).empty()) kinds.insert("log");
-  auto actual = OfKinds(RunScenario(GetParam()), kinds);
-  expected = OfKinds(expected, kinds);
-  EXPECT_EQ(actual, expected) << "expected:\n" << Show(expected) << "actual:\n" << Show(actual);
-}
+ protected:
+  const std::string name_;
+};
+
+class TranscriptMatches : public Scenario {
+ public:
+  using Scenario::Scenario;
+  void TestBody() override {
+    ASSERT_TRUE(fs::exists(kSuite / name_ / "expected.jsonl")) << "no scenario " << name_;
+    auto expected = WithBuildAddresses(ReadLines(kSuite / name_ / "expected.jsonl"));
+    // Log lines are compared only where the scenario expects some.
+    std::set<std::string> kinds = {"box", "exec", "critical-error", "file", "key", "exit"};
+    if (!OfKinds(expected, {"log"}).empty()) kinds.insert("log");
+    auto actual = OfKinds(RunScenario(name_), kinds);
+    expected = OfKinds(expected, kinds);
+    EXPECT_EQ(actual, expected) << "expected:\n" << Show(expected) << "actual:\n" << Show(actual);
+  }
+};
 
 // The same machine with the launcher copied below a folder whose lowered name holds
 // "\orvdel": only the start-up work remains (the obsolete key's deletion).
-TEST_P(Scenario, SilentCopyDoesOnlyTheStartUp) {
-  auto expected = ReadLines(kSuite / GetParam() / "expected.jsonl");
-  for (const auto& box : OfKinds(expected, {"box"}))
-    if (box.value("caption", "") == "Application Error") GTEST_SKIP() << "start-up fails";
-  auto actual = RunScenario(GetParam(), "--self 'D:\\OrvDel\\SETUP.EXE'");
-  EXPECT_EQ(OfKinds(actual, {"box", "exec", "critical-error", "file"}), std::vector<Json>{})
-      << Show(actual);
-  EXPECT_EQ(OfKinds(actual, {"key"}), OfKinds(expected, {"key"}));
-  const std::vector<Json> normalEnd = {
-      Json{{"event", "exit"}, {"code", 0}, {"outcome", "nothing"}}};
-  EXPECT_EQ(OfKinds(actual, {"exit"}), normalEnd);
-}
+class SilentCopyDoesOnlyTheStartUp : public Scenario {
+ public:
+  using Scenario::Scenario;
+  void TestBody() override {
+    auto expected = ReadLines(kSuite / name_ / "expected.jsonl");
+    for (const auto& box : OfKinds(expected, {"box"}))
+      if (box.value("caption", "") == "Application Error") GTEST_SKIP() << "start-up fails";
+    auto actual = RunScenario(name_, "--self 'D:\\OrvDel\\SETUP.EXE'");
+    EXPECT_EQ(OfKinds(actual, {"box", "exec", "critical-error", "file"}), std::vector<Json>{})
+        << Show(actual);
+    EXPECT_EQ(OfKinds(actual, {"key"}), OfKinds(expected, {"key"}));
+    const std::vector<Json> normalEnd = {
+        Json{{"event", "exit"}, {"code", 0}, {"outcome", "nothing"}}};
+    EXPECT_EQ(OfKinds(actual, {"exit"}), normalEnd);
+  }
+};
 
-INSTANTIATE_TEST_SUITE_P(Suite, Scenario, ::testing::ValuesIn(Scenarios()), [](const auto& info) {
-  std::string name = info.param;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+template <typename Test>
+void Register(const std::string& scenario, const char* check) {
+  ::testing::RegisterTest(scenario.c_str(), check, nullptr, nullptr, __FILE__, __LINE__,
+                          [=]() -> ::testing::Test* { return new Test(scenario); });
+}
 
 // Every file below a folder with its content, to show that nothing changed.
 std::map<std::string, std::string> Snapshot(const fs::path& dir) {
@@ -159,13 +188,18 @@ TEST_F(MachineFolder, ABrokenDescriptionExitsTwoNamingThePlaceAndChangesNothing)
     const char* registry;  // null: none
     const char* named;     // what the message must name
   } cases[] = {
-      {R"({"colour": 1})", nullptr, "'colour': unknown field"},
+      {R"({"colour": 1})", nullptr, "'colour': unknown field; it must be one of: attributes,"},
+      {R"({"Drivs": {}})", nullptr, "'Drivs': unknown field; did you mean 'drives'?"},
       {R"({"short_names": "yes"})", nullptr, "'short_names'"},
       {R"({"drives": {"1": {"type": "fixed", "path": "c"}}})", nullptr, "not a drive letter"},
       {R"({"drives": {"C": {"type": "fixed", "path": "nope"}}})", nullptr, "does not exist"},
       {R"({"drives": {"C": {"type": "floppy", "path": "c"}}})", nullptr, "'drives.C.type'"},
-      {R"({"faults": [{"call": "Frobnicate", "nth": 1}]})", nullptr, "'faults[0].call'"},
-      {"{\n  \"os\": \n}", nullptr, "line 3"},
+      {R"({"faults": [{"call": "WriteFiel", "nth": 1}]})", nullptr,
+       "'faults[0].call': 'WriteFiel' is not a call that can be made to fail; did you mean "
+       "'WriteFile'?"},
+      {R"({"os": {"bits": 48}})", nullptr, "'os.bits': must be 32 or 64"},
+      {R"({"os": {"bits": 64, "platform": 1}})", nullptr, "'os.bits': 64-bit Windows is"},
+      {"{\n  \"os\": \n}", nullptr, "machine.json:3:1: not valid JSON: unexpected '}'"},
       {R"({"registry": "registry.reg"})",
        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=dword:zz\r\n", "registry.reg:4"},
   };
@@ -180,6 +214,52 @@ TEST_F(MachineFolder, ABrokenDescriptionExitsTwoNamingThePlaceAndChangesNothing)
     EXPECT_NE(errors.find(c.named), std::string::npos) << errors;
     EXPECT_EQ(Snapshot(dir), before);
   }
+}
+
+// The description's settings that point nowhere are named on standard error; the run goes on.
+TEST_F(MachineFolder, SettingsThatPointNowhereAreWarnedOf) {
+  Spill(dir / "c" / "keep.txt", "kept");
+  Spill(dir / "machine.json", R"({"temp": "T:\\TEMP\\", "run": {"self": "E:\\SETUP.EXE"},
+      "attributes": {"C:\\keep.txt": "H", "C:\\gone.txt": "R"}})");
+  std::string errors;
+  EXPECT_EQ(Orvlaunch(dir, "", &errors), 0);
+  for (const char* named : {"field 'temp': 'T:\\TEMP\\' is on drive T:",
+                            "field 'run.self': 'E:\\SETUP.EXE' is on drive E:",
+                            "field 'attributes.C:\\gone.txt': 'C:\\gone.txt' names no file"})
+    EXPECT_NE(errors.find(named), std::string::npos) << named << "\n" << errors;
+  EXPECT_EQ(errors.find("keep.txt"), std::string::npos) << errors;
+  EXPECT_EQ(Orvlaunch(dir, "--self 'C:\\SETUP.EXE'", &errors), 0);
+  EXPECT_EQ(errors.find("run.self"), std::string::npos) << errors;
+}
+
+// The transcript's file is opened before the run: one that cannot be written ends orvlaunch
+// with its own exit code before anything is changed. --help is obeyed wherever it stands.
+TEST_F(MachineFolder, AnUnwritableTranscriptStopsTheRunBeforeAnyChange) {
+  Spill(dir / "machine.json", R"({"registry": "registry.reg"})");
+  Spill(dir / "registry.reg",
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+        "Orvanel]\r\n");
+  auto before = Snapshot(dir);
+  std::string errors;
+  EXPECT_EQ(
+      Orvlaunch(dir, "--in-place --json '" + (dir / "no" / "t.jsonl").string() + "'", &errors), 3);
+  EXPECT_NE(errors.find("cannot be written"), std::string::npos) << errors;
+  EXPECT_EQ(Snapshot(dir), before);
+  EXPECT_EQ(Orvlaunch(dir, "--in-place --bogus --help", &errors), 0) << errors;
+  EXPECT_EQ(Snapshot(dir), before);
+}
+
+// A run in place needs a machine folder this host user may write, or the host's refusals
+// would show as the machine's (tools/user-scenarios runs this as an ordinary user).
+TEST_F(MachineFolder, InPlaceOnAFolderThisUserCannotWriteIsRefused) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any folder";
+  Spill(dir / "machine.json", "{}");
+  Spill(dir / "c" / "keep.txt", "kept");
+  fs::permissions(dir / "c", fs::perms::owner_write, fs::perm_options::remove);
+  std::string errors;
+  EXPECT_EQ(Orvlaunch(dir, "--in-place", &errors), 2);
+  EXPECT_NE(errors.find("cannot be written by this user"), std::string::npos) << errors;
+  fs::permissions(dir / "c", fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwiseNothing) {
@@ -205,6 +285,17 @@ TEST_F(MachineFolder, InPlaceWritesTheRegistryBackSoThatItLoadsAgainAndOtherwise
 
 }  // namespace
 
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::vector<std::string> names(argv + 1, argv + argc);
+  if (names.empty()) names = Scenarios();
+  for (const auto& name : names) {
+    Register<TranscriptMatches>(name, "TranscriptMatches");
+    Register<SilentCopyDoesOnlyTheStartUp>(name, "SilentCopyDoesOnlyTheStartUp");
+  }
+  return RUN_ALL_TESTS();
+}
+
 namespace {
 
 // The first event of a kind whose field holds the text, or null.
@@ -216,7 +307,7 @@ const Json* FindEvent(const std::vector<Json>& events, const std::string& kind,
   return nullptr;
 }
 
-TEST(Trace, NamesTheCallsAndNotesThatDecidedARun) {
+TEST_F(MachineFolder, TheTraceNamesTheCallsAndNotesThatDecidedARun) {
   const struct {
     const char* scenario;
     const char* kind;
@@ -248,7 +339,7 @@ TEST(Trace, NamesTheCallsAndNotesThatDecidedARun) {
   EXPECT_EQ(denied[0]["fault"], false);
 }
 
-TEST(Trace, LeavesAnUntracedTranscriptAsItWas) {
+TEST_F(MachineFolder, TheTraceLeavesAnUntracedTranscriptAsItWas) {
   auto untraced = RunScenario("jaws-deployed");
   EXPECT_TRUE(OfKinds(untraced, {"call", "debug"}).empty());
   auto traced = RunScenario("jaws-deployed", "--trace");

@@ -1,6 +1,6 @@
-// The registry conformance tests' fixture on Windows: the keys of kRegistryData imported with
-// reg.exe before each test, HKEY_CURRENT_USER\Software\OrvConformance removed after it
-// (tests/platform/conformance_win32.cpp).
+// The registry conformance tests' fixtures on Windows: the keys of kRegistryData imported with
+// reg.exe before each test, HKEY_CURRENT_USER\Software\OrvConformance removed after it; the
+// same for kViewData and kViewKeys (tests/platform/conformance_win32.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,15 @@
 namespace conformance {
 
 class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  platform::Platform& P();
+};
+
+// kViewData imported into the 64-bit view with reg.exe before each test, kViewKeys removed
+// after it.
+class RegistryViewTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;

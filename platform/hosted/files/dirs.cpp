@@ -16,13 +16,6 @@ namespace {
 
 constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 
-void SetHostReadOnly(const fs::path& path, bool readOnly) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return;
-  mode_t mode = readOnly ? st.st_mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH} : st.st_mode | S_IWUSR;
-  chmod(path.c_str(), mode & 07777);
-}
-
 bool SameObject(const Located& a, const Located& b) {
   return a.info && b.info && a.info->device == b.info->device && a.info->inode == b.info->inode;
 }
@@ -74,7 +67,6 @@ BOOL FileSystem::SetFileAttributesA(const char* name, DWORD attributes) {
   if (refusal != ERROR_SUCCESS) return Fail(refusal, FALSE);
   s.Touch(*at);
   s.kept[KeyOf(at->path)] = attributes & kKeptBits;
-  SetHostReadOnly(at->host, (attributes & FILE_ATTRIBUTE_READONLY) != 0);
   return TRUE;
 }
 

@@ -33,13 +33,6 @@ Drive MakeDrive(const DriveConfig& config, const std::map<char, fs::path>& roots
   return drive;
 }
 
-void SetHostReadOnly(int fd, bool readOnly) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return;
-  mode_t mode = readOnly ? st.st_mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH} : st.st_mode | S_IWUSR;
-  fchmod(fd, mode & 07777);
-}
-
 timespec TimespecOf(const FILETIME* time) {
   if (time == nullptr || TicksOf(*time) == 0) return {0, UTIME_OMIT};
   std::int64_t ns = UnixNsFromTicks(TicksOf(*time));
@@ -132,7 +125,6 @@ HANDLE FileSystem::State::OpenFileAt(const Located& at, DWORD access, DWORD shar
   }
   if (disposition == CREATE_ALWAYS) {
     kept[key] = (flags & kKeptBits) | FILE_ATTRIBUTE_ARCHIVE;
-    if (flags & FILE_ATTRIBUTE_READONLY) SetHostReadOnly(fd, true);
   }
   return Register(fd, at, access, share);
 }
@@ -145,7 +137,6 @@ HANDLE FileSystem::State::CreateNew(const Located& at, DWORD access, DWORD share
   Touch(at);
   std::string key = KeyOf(at.path);
   kept[key] = (flags & kKeptBits) | FILE_ATTRIBUTE_ARCHIVE;
-  if (flags & FILE_ATTRIBUTE_READONLY) SetHostReadOnly(fd, true);
   Located created = at;
   created.info = StatInside(at.host, at.drive->root);
   if (!created.info) {

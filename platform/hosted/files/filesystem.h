@@ -1,9 +1,10 @@
 // The simulated machine's drives, files, directories and file times.
 //
 // Windows paths (ANSI, code page 1252) are resolved onto host folders, one per drive.
-// Resolution never leaves a drive's folder. Read-only files, read-only drives and
-// protected folders are decided by the machine itself (host mode bits and its
-// configuration), never by whether the host refuses a write: the host may be root.
+// Resolution never leaves a drive's folder. File attributes (read-only included), read-only
+// drives and protected folders come from the configuration and the run alone, never from
+// host mode bits or whether the host refuses a write: the same machine must behave the
+// same for root and for any other host user.
 #pragma once
 
 #include <filesystem>
@@ -72,6 +73,9 @@ class FileSystem {
   // (relative names against the folder of appPath, then the current directory):
   // 2 not found, 3 folder not found, 11 not a Windows program (no MZ), 33 found.
   UINT ProbeProgram(const std::string& cmdLine, const std::string& appPath);
+
+  // Whether a Windows path names a file or folder; no box, the last error kept.
+  bool Exists(const std::string& path) const;
 
   // The current directory as GetCurrentDirectoryA gives it.
   std::string CurrentDirectory() const;

@@ -22,7 +22,6 @@ std::optional<HostInfo> InfoOf(const struct stat& st) {
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return std::nullopt;
   HostInfo info;
   info.dir = S_ISDIR(st.st_mode);
-  info.readOnly = (st.st_mode & S_IWUSR) == 0;
   info.size = info.dir ? 0 : static_cast<std::uint64_t>(st.st_size);
   info.mtimeNs = st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec;
   info.atimeNs = st.st_atim.tv_sec * 1'000'000'000LL + st.st_atim.tv_nsec;

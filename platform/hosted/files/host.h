@@ -14,7 +14,6 @@ namespace hosted {
 
 struct HostInfo {
   bool dir = false;
-  bool readOnly = false;  // the owner write bit is clear
   std::uint64_t size = 0;
   std::int64_t mtimeNs = 0;  // since 1970
   std::int64_t atimeNs = 0;

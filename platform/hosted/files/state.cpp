@@ -77,7 +77,6 @@ DWORD FileSystem::State::Attributes(const Located& at) const {
   DWORD attributes = at.IsDir() ? FILE_ATTRIBUTE_DIRECTORY : 0;
   auto it = kept.find(KeyOf(at.path));
   if (it != kept.end()) attributes |= it->second;
-  if (at.info && at.info->readOnly) attributes |= FILE_ATTRIBUTE_READONLY;
   return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 

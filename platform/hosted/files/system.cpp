@@ -177,6 +177,13 @@ UINT FileSystem::ProbeProgram(const std::string& cmdLine, const std::string& app
   return Fail(failure, static_cast<UINT>(failure));
 }
 
+bool FileSystem::Exists(const std::string& path) const {
+  DWORD saved = ThreadLastError();
+  std::optional<Located> at = state_->Locate(path.c_str(), false, true);
+  ThreadLastError() = saved;
+  return at && at->Exists();
+}
+
 std::vector<FileChange> FileSystem::Changes() const {
   DWORD saved = ThreadLastError();
   std::vector<FileChange> changes;

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "platform/call_table.h"
+#include "platform/faults/faults.h"
+#include "platform/hosted/machine/nearest.h"
 #include "platform/hosted/text/codepage.h"
 
 namespace hosted {
@@ -18,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-// Walks machine.json, naming the file and the field in every complaint.
+// Walks machine.json, naming the file and the field in every complaint, and what to do.
 class Reader {
  public:
   explicit Reader(fs::path file) : file_(std::move(file)) {}
@@ -34,7 +37,11 @@ class Reader {
     for (auto& [name, value] : object.items()) {
       std::string path = field.empty() ? name : field + "." + name;
       auto handler = handlers.find(name);
-      if (handler == handlers.end()) Fail(path, "unknown field");
+      if (handler == handlers.end()) {
+        std::vector<std::string_view> known;
+        for (const auto& [known_name, ignored] : handlers) known.push_back(known_name);
+        Fail(path, "unknown field" + SuggestName(name, known));
+      }
       handler->second(value, path);
     }
   }
@@ -57,15 +64,19 @@ class Reader {
 
   // A Windows-side text: converted to the ANSI code page.
   std::string Ansi(const Json& value, const std::string& field) const {
-    auto ansi = Utf8ToAnsi(Text(value, field));
-    if (!ansi) Fail(field, "has characters that code page 1252 cannot hold");
+    return AnsiOf(Text(value, field), field);
+  }
+
+  std::string AnsiOf(const std::string& utf8, const std::string& field) const {
+    auto ansi = Utf8ToAnsi(utf8);
+    if (!ansi) Fail(field, "has characters that code page 1252 cannot hold; use only those it has");
     return *ansi;
   }
 
   char Letter(const std::string& name, const std::string& field) const {
     if (name.size() != 1 || !std::isalpha(static_cast<unsigned char>(name[0])) ||
         static_cast<unsigned char>(name[0]) > 0x7F)
-      Fail(field, "'" + name + "' is not a drive letter A-Z");
+      Fail(field, "'" + name + "' is not a drive letter; use one letter from A to Z");
     return static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
   }
 
@@ -74,9 +85,12 @@ class Reader {
     fs::path path = dir / Text(value, field);
     std::error_code error;
     auto status = fs::status(path, error);
-    if (error || !fs::exists(status)) Fail(field, "'" + path.string() + "' does not exist");
+    if (error || !fs::exists(status))
+      Fail(field, "'" + path.string() + "' does not exist; create it, or correct the path " +
+                      "(relative to the machine folder)");
     if (folder != fs::is_directory(status))
-      Fail(field, "'" + path.string() + (folder ? "' is not a folder" : "' is a folder"));
+      Fail(field, "'" + path.string() +
+                      (folder ? "' is not a folder; name a folder" : "' is a folder; name a file"));
     return fs::absolute(path).lexically_normal();
   }
 
@@ -84,16 +98,14 @@ class Reader {
   fs::path file_;
 };
 
+constexpr std::string_view kKindNames[] = {"fixed", "cdrom", "removable", "remote", "ramdisk"};
+constexpr DriveKind kKinds[] = {DriveKind::Fixed, DriveKind::CdRom, DriveKind::Removable,
+                                DriveKind::Remote, DriveKind::RamDisk};
+
 DriveKind ParseKind(const Reader& reader, const std::string& type, const std::string& field) {
-  static const std::map<std::string, DriveKind> kinds = {{"fixed", DriveKind::Fixed},
-                                                         {"cdrom", DriveKind::CdRom},
-                                                         {"removable", DriveKind::Removable},
-                                                         {"remote", DriveKind::Remote},
-                                                         {"ramdisk", DriveKind::RamDisk}};
-  auto kind = kinds.find(type);
-  if (kind == kinds.end())
-    reader.Fail(field, "'" + type + "' is not one of fixed, cdrom, removable, remote, ramdisk");
-  return kind->second;
+  for (std::size_t i = 0; i < std::size(kKindNames); ++i)
+    if (type == kKindNames[i]) return kKinds[i];
+  reader.Fail(field, "'" + type + "' is not a drive type" + SuggestName(type, kKindNames));
 }
 
 void ParseDrives(const Reader& reader, const Json& value, const std::string& field,
@@ -118,10 +130,15 @@ void ParseDrives(const Reader& reader, const Json& value, const std::string& fie
                    {"readonly", [&](const Json& v, const std::string& f) {
                       drive.readOnly = reader.Bool(v, f);
                     }}});
-    if (!typed) reader.Fail(path + ".type", "is missing");
-    if (!entry.contains("path")) reader.Fail(path + ".path", "is missing (null: no medium)");
+    if (!typed)
+      reader.Fail(path + ".type",
+                  "is missing; give one of fixed, cdrom, removable, remote, ramdisk");
+    if (!entry.contains("path"))
+      reader.Fail(path + ".path",
+                  "is missing; give a folder, or null for a drive without a medium");
     if (drive.kind == DriveKind::CdRom) drive.readOnly = true;
-    if (config.Drive(drive.letter)) reader.Fail(path, "names a drive twice");
+    if (config.Drive(drive.letter))
+      reader.Fail(path, "names drive " + std::string(1, drive.letter) + ": a second time");
     config.drives.push_back(drive);
   }
   std::sort(config.drives.begin(), config.drives.end(),
@@ -145,7 +162,7 @@ DWORD ParseAttributes(const Reader& reader, const std::string& letters, const st
         attributes |= FILE_ATTRIBUTE_ARCHIVE;
         break;
       default:
-        reader.Fail(field, "'" + letters + "' may hold only the letters R, H, S and A");
+        reader.Fail(field, "'" + letters + "' may hold only the attribute letters R, H, S and A");
     }
   }
   return attributes;
@@ -180,10 +197,11 @@ void ParseFaults(const Reader& reader, const Json& value, const std::string& fie
          {"nth", [&](const Json& v, const std::string& f) { fault.nth = reader.Number(v, f); }},
          {"error",
           [&](const Json& v, const std::string& f) { fault.error = reader.Number(v, f); }}});
-    if (fault.call.empty()) reader.Fail(path + ".call", "is missing");
-    const CallInfo* call = FindCall(fault.call);
-    if (!call || !call->CanFail())
-      reader.Fail(path + ".call", "'" + fault.call + "' is not a call of the platform");
+    if (fault.call.empty()) reader.Fail(path + ".call", "is missing; name the call to fail");
+    auto faultable = faults::FaultableCalls();
+    if (std::find(faultable.begin(), faultable.end(), fault.call) == faultable.end())
+      reader.Fail(path + ".call", "'" + fault.call + "' is not a call that can be made to fail" +
+                                      SuggestName(fault.call, faultable));
     config.faults.push_back(fault);
   }
 }
@@ -198,7 +216,12 @@ void ParseTop(const Reader& r, const Json& root, MachineConfig& c) {
                         {{"major", [&](J x, F g) { c.osMajor = r.Number(x, g); }},
                          {"minor", [&](J x, F g) { c.osMinor = r.Number(x, g); }},
                          {"build", [&](J x, F g) { c.osBuild = r.Number(x, g); }},
-                         {"platform", [&](J x, F g) { c.osPlatform = r.Number(x, g); }}});
+                         {"platform", [&](J x, F g) { c.osPlatform = r.Number(x, g); }},
+                         {"bits", [&](J x, F g) {
+                            DWORD bits = r.Number(x, g);
+                            if (bits != 32 && bits != 64) r.Fail(g, "must be 32 or 64");
+                            c.windows64 = bits == 64;
+                          }}});
              }},
             {"user",
              [&](J v, F f) {
@@ -253,10 +276,7 @@ void ParseTop(const Reader& r, const Json& root, MachineConfig& c) {
              [&](J v, F f) {
                if (!v.is_object()) r.Fail(f, "must be an object");
                for (auto& [name, letters] : v.items()) {
-                 auto path = Utf8ToAnsi(name);
-                 if (!path)
-                   r.Fail(f + "." + name, "has characters that code page 1252 cannot hold");
-                 c.attributes[*path] =
+                 c.attributes[r.AnsiOf(name, f + "." + name)] =
                      ParseAttributes(r, r.Text(letters, f + "." + name), f + "." + name);
                }
              }},
@@ -267,39 +287,64 @@ void ParseTop(const Reader& r, const Json& root, MachineConfig& c) {
                  if (name.size() < 4 || name[1] != ':' || name[2] != '\\')
                    r.Fail(field, "must be a file path like D:\\NAME");
                  r.Letter(name.substr(0, 1), field);
-                 auto path = Utf8ToAnsi(name);
-                 if (!path) r.Fail(field, "has characters that code page 1252 cannot hold");
-                 c.times[*path] = ParseTime(r, r.Text(time, field), field);
+                 c.times[r.AnsiOf(name, field)] = ParseTime(r, r.Text(time, field), field);
                }
              }}});
+}
+
+// Where a parse error lies, as LINE:COLUMN counted from 1.
+std::string Place(const std::string& text, std::size_t byte) {
+  byte = std::min(byte, text.size());
+  std::size_t line = 1 + std::count(text.begin(), text.begin() + byte, '\n');
+  std::size_t start = text.rfind('\n', byte == 0 ? 0 : byte - 1);
+  std::size_t column = start == std::string::npos || byte == 0 ? byte : byte - start - 1;
+  return std::to_string(line) + ":" + std::to_string(column == 0 ? 1 : column);
+}
+
+Json ParseJson(const fs::path& file, const std::string& text) {
+  try {
+    return Json::parse(text);
+  } catch (const Json::parse_error& error) {
+    // The library's detail follows its last " - " ("unexpected '}'; expected ...").
+    std::string what = error.what();
+    std::size_t dash = what.rfind(" - ");
+    std::string detail = dash == std::string::npos ? "" : ": " + what.substr(dash + 3);
+    throw ConfigError(file.string() + ":" + Place(text, error.byte) + ": not valid JSON" + detail +
+                      "; correct it there");
+  } catch (const Json::exception&) {  // a number beyond a double's range
+    throw ConfigError(file.string() + ": holds a number too large to read; write a smaller one");
+  }
 }
 
 }  // namespace
 
 void ApplyFileTimes(const MachineConfig& config, const std::map<char, fs::path>& roots) {
+  Reader reader(config.dir / "machine.json");
   for (const auto& [path, seconds] : config.times) {
+    std::string field = "times." + AnsiToUtf8(path);
     auto root = roots.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
-    if (root == roots.end()) throw ConfigError("times: " + path + " is on no drive with a medium");
+    if (root == roots.end())
+      reader.Fail(field, "is on no drive with a medium; name a file on one, or remove the entry");
     std::string relative = AnsiToUtf8(path.substr(3));
     std::replace(relative.begin(), relative.end(), '\\', '/');
     std::error_code error;
     auto system = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
     fs::last_write_time(root->second / relative, fs::file_time_type::clock::from_sys(system),
                         error);
-    if (error) throw ConfigError("times: " + path + ": " + error.message());
+    if (error)
+      reader.Fail(field, "names no file of the machine (" + error.message() +
+                             "); name a file that exists, or remove the entry");
   }
 }
 
 MachineConfig LoadMachineConfig(const fs::path& dir) {
   fs::path file = dir / "machine.json";
   std::ifstream in(file, std::ios::binary);
-  if (!in) throw ConfigError(file.string() + ": cannot be read");
-  Json root;
-  try {
-    root = Json::parse(in);
-  } catch (const Json::exception& error) {  // also a number beyond double's range
-    throw ConfigError(file.string() + ": " + error.what());
-  }
+  if (!in)
+    throw ConfigError(file.string() + ": cannot be read (" + std::strerror(errno) +
+                      "); --machine names a folder that holds machine.json");
+  std::string text(std::istreambuf_iterator<char>(in), {});
+  Json root = ParseJson(file, text);
   MachineConfig config;
   config.dir = fs::absolute(dir).lexically_normal();
   Reader reader(file);
@@ -311,7 +356,14 @@ MachineConfig LoadMachineConfig(const fs::path& dir) {
   ParseTop(reader, root, config);
   for (auto& [letter, bytes] : config.freeBytes)
     if (!config.Drive(letter))
-      reader.Fail("free_bytes." + std::string(1, letter), "names no configured drive");
+      reader.Fail("free_bytes." + std::string(1, letter),
+                  "names a drive the machine does not have; add it under 'drives' or remove the "
+                  "entry");
+  if (config.windows64 &&
+      (config.osPlatform != 2 || config.osMajor < 5 || (config.osMajor == 5 && config.osMinor < 1)))
+    reader.Fail("os.bits",
+                "64-bit Windows is of the NT family (platform 2), version 5.1 or "
+                "later; change os or leave bits out");
   return config;
 }
 

@@ -25,7 +25,8 @@ struct FaultConfig {
 
 // The parts' own settings, with what only the machine as a whole uses.
 struct MachineConfig : FilesConfig, ProcessConfig {
-  std::filesystem::path dir;                      // absolute folder of machine.json
+  std::filesystem::path dir;  // absolute folder of machine.json
+  bool windows64 = false;     // 64-bit Windows: the 32-bit launcher sees the 32-bit registry view
   std::optional<std::filesystem::path> registry;  // absolute .reg path
   std::vector<FaultConfig> faults;
   // Windows path (as written: drive letter, then the host names) -> modification time in
@@ -33,7 +34,8 @@ struct MachineConfig : FilesConfig, ProcessConfig {
   std::map<std::string, long long> times;
 };
 
-// A machine description that cannot be used; what() names the file, the place and the fault.
+// A machine description that cannot be used; what() names the file, the place, the fault and
+// what to do.
 class ConfigError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

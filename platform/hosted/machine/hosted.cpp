@@ -17,7 +17,7 @@ HostedPlatform::HostedPlatform(const MachineConfig& config,
                                std::map<char, std::filesystem::path> roots, Transcript& transcript)
     : config_(config),
       files_(config_, config_.EffectiveAdmin(), std::move(roots), transcript),
-      registry_(config_.EffectiveAdmin()),
+      registry_(config_.EffectiveAdmin(), config_.windows64),
       lz_(*this),
       security_(config_),
       process_(config_, files_, security_, transcript) {

@@ -16,8 +16,9 @@ class PrivateCopy {
   PrivateCopy(const PrivateCopy&) = delete;
   PrivateCopy& operator=(const PrivateCopy&) = delete;
 
-  // The host folder of each drive with a medium: a fresh copy of its configured folder, or
-  // that folder itself for a read-only drive that no file time is set on.
+  // The host folder of each drive with a medium: a fresh copy of its configured folder,
+  // writable by this host user throughout, or that folder itself for a read-only drive that
+  // no file time is set on.
   std::map<char, std::filesystem::path> Roots(const MachineConfig& config);
 
  private:
@@ -25,6 +26,8 @@ class PrivateCopy {
 };
 
 // The configured folder of each drive with a medium, for a run that changes the machine.
+// Throws ConfigError when a writable drive holds a file or folder this host user cannot
+// write.
 std::map<char, std::filesystem::path> InPlaceRoots(const MachineConfig& config);
 
 }  // namespace hosted

@@ -8,6 +8,7 @@
 #include "platform/hosted/registry/io.h"
 #include "platform/hosted/registry/reader.h"
 #include "platform/hosted/registry/tree.h"
+#include "platform/hosted/registry/view.h"
 #include "platform/hosted/registry/writer.h"
 #include "platform/hosted/text/codepage.h"
 
@@ -61,7 +62,7 @@ std::u16string SortKey(std::u16string_view path) {
 }  // namespace
 
 struct Registry::State {
-  explicit State(bool admin) : admin(admin) { tree.Classes(); }
+  State(bool admin, bool windows64) : admin(admin), windows64(windows64) { tree.Classes(); }
 
   std::optional<Handle> Find(HKEY key) {
     if (key == HKEY_LOCAL_MACHINE) return Root(&tree.Root(reg::kLocalMachine), true);
@@ -86,27 +87,55 @@ struct Registry::State {
     return ERROR_SUCCESS;
   }
 
-  // A path relative to base; doubled and trailing backslashes are passed over as Windows
-  // does, a leading one is refused.
-  static LONG Walk(Key* base, const char* subKey, Key*& out) {
+  // The names of a path relative to a key; doubled and trailing backslashes are passed over
+  // as Windows does, a leading one is refused.
+  static LONG Split(const char* subKey, reg::Names& names) {
     std::string_view path = subKey ? subKey : "";
     if (path == "\\") path = {};
     if (!path.empty() && path[0] == '\\') return ERROR_BAD_PATHNAME;
     while (!path.empty()) {
       std::size_t cut = path.find('\\');
-      if (cut != 0 && !(base = base->Child(AnsiToUtf16(path.substr(0, cut)))))
-        return ERROR_FILE_NOT_FOUND;
+      if (cut != 0) names.push_back(AnsiToUtf16(path.substr(0, cut)));
       path = cut == path.npos ? std::string_view() : path.substr(cut + 1);
     }
+    return ERROR_SUCCESS;
+  }
+
+  static LONG Walk(Key* base, const reg::Names& names, std::size_t from, Key*& out) {
+    for (std::size_t i = from; i < names.size(); ++i)
+      if (!(base = base->Child(names[i]))) return ERROR_FILE_NOT_FOUND;
     out = base;
     return ERROR_SUCCESS;
+  }
+
+  // The key a path names from base. On 64-bit Windows the launcher, a 32-bit program, sees
+  // the 32-bit view unless the call asks for the 64-bit one; the names of the base key and
+  // the path together decide where the key lies.
+  LONG Resolve(Key* base, const char* subKey, REGSAM desired, Key*& out) {
+    reg::Names names;
+    if (LONG error = Split(subKey, names)) return error;
+    if (!windows64 || (desired & KEY_WOW64_64KEY)) return Walk(base, names, 0, out);
+    reg::Names path;
+    for (const Key* k = base; k->Parent(); k = k->Parent()) path.insert(path.begin(), k->Name());
+    Key* root = base;
+    while (root->Parent()) root = root->Parent();
+    reg::Root which = RootOf(*root);
+    path = reg::Wow64Names(which, std::move(path));
+    path.insert(path.end(), names.begin(), names.end());
+    return Walk(root, reg::Wow64Path(which, std::move(path)), 0, out);
+  }
+
+  reg::Root RootOf(const Key& root) {
+    for (int r = 0; r < reg::kRootCount; ++r)
+      if (&tree.Root(reg::Root(r)) == &root) return reg::Root(r);
+    return reg::kRootCount;
   }
 
   LONG Open(HKEY key, const char* subKey, REGSAM desired, Handle& out) {
     Handle base;
     if (LONG error = Use(key, 0, base)) return error;
     Key* target = nullptr;
-    if (LONG error = Walk(base.key, subKey, target)) return error;
+    if (LONG error = Resolve(base.key, subKey, desired, target)) return error;
     if (base.machine && !admin && (desired & kWriteRights)) return ERROR_ACCESS_DENIED;
     out = {target, desired, base.machine};
     return ERROR_SUCCESS;
@@ -119,13 +148,15 @@ struct Registry::State {
   }
 
   bool admin;
+  bool windows64;
   reg::Tree tree;
   std::vector<std::unique_ptr<Key>> deleted;  // since loading; handles may still name them
   std::unordered_map<std::uintptr_t, Handle> handles;
   std::uintptr_t next = 0x100;
 };
 
-Registry::Registry(bool userIsAdmin) : state_(std::make_unique<State>(userIsAdmin)) {}
+Registry::Registry(bool userIsAdmin, bool windows64)
+    : state_(std::make_unique<State>(userIsAdmin, windows64)) {}
 Registry::~Registry() = default;
 
 void Registry::Load(const std::filesystem::path& file) {

@@ -28,7 +28,10 @@ struct KeyChange {
 class Registry {
  public:
   // userIsAdmin: false refuses write access (and so KEY_ALL_ACCESS) under HKEY_LOCAL_MACHINE.
-  explicit Registry(bool userIsAdmin);
+  // windows64: the machine is 64-bit Windows, on which the launcher, a 32-bit program, sees
+  // the 32-bit registry view (KEY_WOW64_64KEY asks for the other); keys lie as a .reg file
+  // exported there names them, the 32-bit view's below Wow6432Node.
+  explicit Registry(bool userIsAdmin, bool windows64 = false);
   ~Registry();
   Registry(const Registry&) = delete;
   Registry& operator=(const Registry&) = delete;
