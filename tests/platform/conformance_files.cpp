@@ -13,7 +13,7 @@ using namespace platform;
 using conformance::kPoison;
 using conformance::kPoisonByte;
 
-class Files : public conformance::Test {
+class ConformanceFiles : public conformance::Test {
  protected:
   HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition) {
     return P().CreateFileA(Path(name).c_str(), access, share, nullptr, disposition, 0, nullptr);
@@ -50,9 +50,10 @@ struct DispositionCase {
   DWORD sizeAfter;
 };
 
-class Dispositions : public Files, public ::testing::WithParamInterface<DispositionCase> {};
+class ConformanceFileDispositions : public ConformanceFiles,
+                                    public ::testing::WithParamInterface<DispositionCase> {};
 
-TEST_P(Dispositions, GiveWindowsResultsAndErrors) {
+TEST_P(ConformanceFileDispositions, GiveWindowsResultsAndErrors) {
   const DispositionCase& c = GetParam();
   if (c.exists) MakeFile("f.txt", "abc");
   Poison();
@@ -67,7 +68,7 @@ TEST_P(Dispositions, GiveWindowsResultsAndErrors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    All, Dispositions,
+    All, ConformanceFileDispositions,
     ::testing::Values(DispositionCase{CREATE_NEW, false, true, kPoison, 0},
                       DispositionCase{CREATE_NEW, true, false, ERROR_FILE_EXISTS, 0},
                       DispositionCase{CREATE_ALWAYS, false, true, ERROR_SUCCESS, 0},
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DispositionCase{TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, 0},
                       DispositionCase{TRUNCATE_EXISTING, true, true, kPoison, 0}));
 
-TEST_F(Files, CreateAlwaysOverHiddenFileMustNameTheAttribute) {
+TEST_F(ConformanceFiles, CreateAlwaysOverHiddenFileMustNameTheAttribute) {
   MakeFile("h.txt", "x");
   ASSERT_TRUE(P().SetFileAttributesA(Path("h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
   Poison();
@@ -98,9 +99,10 @@ struct ShareCase {
   bool allowed;
 };
 
-class Sharing : public Files, public ::testing::WithParamInterface<ShareCase> {};
+class ConformanceFileSharing : public ConformanceFiles,
+                               public ::testing::WithParamInterface<ShareCase> {};
 
-TEST_P(Sharing, IsCheckedBothWays) {
+TEST_P(ConformanceFileSharing, IsCheckedBothWays) {
   const ShareCase& c = GetParam();
   MakeFile("s.txt", "data");
   HANDLE first = Open("s.txt", c.firstAccess, c.firstShare, OPEN_EXISTING);
@@ -117,13 +119,13 @@ TEST_P(Sharing, IsCheckedBothWays) {
 
 constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE;
 INSTANTIATE_TEST_SUITE_P(
-    All, Sharing,
+    All, ConformanceFileSharing,
     ::testing::Values(ShareCase{R, SR, R, SR, true}, ShareCase{R, SR, W, SR | SW, false},
                       ShareCase{R, SR | SW, W, SW, false}, ShareCase{R, SR | SW, W, SR | SW, true},
                       ShareCase{W, 0, R, SR | SW, false}, ShareCase{R, 0, 0, 0, true},
                       ShareCase{W, SR, R, SR | SW, true}, ShareCase{W, SR, R, SR, false}));
 
-TEST_F(Files, ReadWriteSeekAndSize) {
+TEST_F(ConformanceFiles, ReadWriteSeekAndSize) {
   HANDLE h = Open("rw.bin", R | W, 0, CREATE_NEW);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD n = kPoison;
@@ -147,7 +149,7 @@ TEST_F(Files, ReadWriteSeekAndSize) {
   EXPECT_TRUE(P().CloseHandle(h));
 }
 
-TEST_F(Files, HandleAccessIsChecked) {
+TEST_F(ConformanceFiles, HandleAccessIsChecked) {
   MakeFile("a.txt", "abc");
   HANDLE reader = Open("a.txt", R, SR | SW, OPEN_EXISTING);
   HANDLE writer = Open("a.txt", W, SR | SW, OPEN_EXISTING);
@@ -173,7 +175,7 @@ TEST_F(Files, HandleAccessIsChecked) {
   EXPECT_EQ(P().GetLastError(), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(Files, AttributesOfFilesAndDirectories) {
+TEST_F(ConformanceFiles, AttributesOfFilesAndDirectories) {
   MakeFile("f.txt");
   MakeDir("d");
   EXPECT_EQ(Attributes("f.txt"), FILE_ATTRIBUTE_ARCHIVE);
@@ -197,7 +199,7 @@ TEST_F(Files, AttributesOfFilesAndDirectories) {
   EXPECT_EQ(Attributes("d"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
 }
 
-TEST_F(Files, NamesResolveAsWindowsSpellsThem) {
+TEST_F(ConformanceFiles, NamesResolveAsWindowsSpellsThem) {
   MakeDir("Sub");
   MakeFile("Sub\\Readme.TXT", "x");
   const char* spellings[] = {"sub\\readme.txt",   "SUB/README.TXT",     "Sub\\Readme.TXT.",
@@ -210,7 +212,7 @@ TEST_F(Files, NamesResolveAsWindowsSpellsThem) {
       << "\"..\" above the root stays at the root";
 }
 
-TEST_F(Files, ForbiddenCharactersAreInvalidNames) {
+TEST_F(ConformanceFiles, ForbiddenCharactersAreInvalidNames) {
   for (const char* name : {"a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b", "a\x01z", "x*\\f"}) {
     Poison();
     EXPECT_EQ(Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << name;
@@ -218,14 +220,14 @@ TEST_F(Files, ForbiddenCharactersAreInvalidNames) {
   }
 }
 
-TEST_F(Files, UncPathsAreNoLocalFiles) {
+TEST_F(ConformanceFiles, UncPathsAreNoLocalFiles) {
   Poison();
   EXPECT_EQ(H().GetFileAttributesA("\\\\nosuchserver.invalid\\share\\f.txt"),
             INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(P().GetLastError(), kPoison);
 }
 
-TEST_F(Files, DevicesDiscardWritesAndAreNotFound) {
+TEST_F(ConformanceFiles, DevicesDiscardWritesAndAreNotFound) {
   for (std::string device : {"nul", "NUL.txt", "con", "sub\\aux.dat"}) {
     SCOPED_TRACE(device);
     HANDLE h = Open(device, GENERIC_WRITE, SR | SW, OPEN_EXISTING);
@@ -245,7 +247,7 @@ TEST_F(Files, DevicesDiscardWritesAndAreNotFound) {
   P().CloseHandle(h);
 }
 
-TEST_F(Files, RefusedCallsSetTheirError) {
+TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
   MakeDir("d");
   MakeFile("d\\f.txt");
   MakeFile("a.txt", "aaa");
@@ -315,7 +317,7 @@ TEST_F(Files, RefusedCallsSetTheirError) {
   EXPECT_EQ(Attributes("d"), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(Files, MoveFileMovesTheContent) {
+TEST_F(ConformanceFiles, MoveFileMovesTheContent) {
   MakeFile("a.txt", "aaa");
   EXPECT_TRUE(P().MoveFileA(Path("a.txt").c_str(), Path("a.txt").c_str()));
   EXPECT_EQ(Attributes("a.txt"), FILE_ATTRIBUTE_ARCHIVE);
@@ -331,9 +333,10 @@ struct PatternCase {
   std::vector<std::string> names;  // in search order, "." and ".." left out
 };
 
-class Patterns : public Files, public ::testing::WithParamInterface<PatternCase> {};
+class ConformanceFilePatterns : public ConformanceFiles,
+                                public ::testing::WithParamInterface<PatternCase> {};
 
-TEST_P(Patterns, MatchAsDosDid) {
+TEST_P(ConformanceFilePatterns, MatchAsDosDid) {
   for (const char* name : {"Lang", "Lang.801", "Language.txt", "b.c.txt", "readme"}) MakeFile(name);
   std::vector<std::string> found = Find(GetParam().pattern);
   std::vector<std::string> files;
@@ -343,7 +346,7 @@ TEST_P(Patterns, MatchAsDosDid) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    All, Patterns,
+    All, ConformanceFilePatterns,
     ::testing::Values(PatternCase{"*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
                       PatternCase{"*.*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
                       PatternCase{"Lang*.*", {"Lang", "Lang.801", "Language.txt"}},
@@ -353,7 +356,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"?ang.???", {"Lang", "Lang.801"}},
                       PatternCase{"LANG.801", {"Lang.801"}}, PatternCase{"*.c", {}}));
 
-TEST_F(Files, SearchListsDotEntriesFirstAndFindsDataOfEntries) {
+TEST_F(ConformanceFiles, SearchListsDotEntriesFirstAndFindsDataOfEntries) {
   MakeDir("d");
   MakeFile("d\\f.bin", "12345");
   std::vector<std::string> names = Find("d\\*");
@@ -376,14 +379,14 @@ TEST_F(Files, SearchListsDotEntriesFirstAndFindsDataOfEntries) {
   P().FindClose(h);
 }
 
-TEST_F(Files, SearchFailures) {
+TEST_F(ConformanceFiles, SearchFailures) {
   MakeFile("f.txt");
   EXPECT_EQ(FindError(Path("*.none")), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(FindError(Path("missing\\*")), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(FindError(Path("")), ERROR_FILE_NOT_FOUND) << "a pattern ending in \\";
 }
 
-TEST_F(Files, SearchRefusesAnInvalidName) {
+TEST_F(ConformanceFiles, SearchRefusesAnInvalidName) {
   EXPECT_EQ(FindError(Path("a\"b")), ERROR_INVALID_NAME);
 }
 
@@ -404,7 +407,7 @@ constexpr DosCase kDosCases[] = {
 };
 constexpr FILETIME kBefore1980{0, 0x01A8E79F};  // 1979
 
-TEST_F(Files, DosDateTimeConversions) {
+TEST_F(ConformanceFiles, DosDateTimeConversions) {
   for (const auto& c : kDosCases) {
     FILETIME t{kPoison, kPoison};
     EXPECT_EQ(P().DosDateTimeToFileTime(c.date, c.time, &t) != FALSE, c.valid) << c.date;
@@ -418,7 +421,7 @@ TEST_F(Files, DosDateTimeConversions) {
   EXPECT_FALSE(P().FileTimeToDosDateTime(&kBefore1980, &date, &time));
 }
 
-TEST_F(Files, DosDateTimeRefusalsSetTheirError) {
+TEST_F(ConformanceFiles, DosDateTimeRefusalsSetTheirError) {
   for (const auto& c : kDosCases) {
     if (c.valid) continue;
     FILETIME t{};
@@ -432,7 +435,7 @@ TEST_F(Files, DosDateTimeRefusalsSetTheirError) {
   EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(Files, LocalFileTimeRoundTrips) {
+TEST_F(ConformanceFiles, LocalFileTimeRoundTrips) {
   FILETIME utc{0x12345678, 0x01D00000}, local{}, back{};
   EXPECT_TRUE(P().FileTimeToLocalFileTime(&utc, &local));
   EXPECT_TRUE(P().LocalFileTimeToFileTime(&local, &back));
@@ -440,7 +443,7 @@ TEST_F(Files, LocalFileTimeRoundTrips) {
   EXPECT_EQ(back.dwHighDateTime, utc.dwHighDateTime);
 }
 
-TEST_F(Files, FileTimesSetAndRead) {
+TEST_F(ConformanceFiles, FileTimesSetAndRead) {
   MakeFile("t.txt", "x");
   HANDLE h = Open("t.txt", R | W, 0, OPEN_EXISTING);
   FILETIME stamp{};
@@ -459,7 +462,7 @@ TEST_F(Files, FileTimesSetAndRead) {
   P().FindClose(find);
 }
 
-TEST_F(Files, ShortPathNames) {
+TEST_F(ConformanceFiles, ShortPathNames) {
   MakeDir("Long Folder Name");
   MakeFile("Long Folder Name\\a.txt");
   std::string longPath = Path("Long Folder Name\\a.txt");
@@ -478,7 +481,7 @@ TEST_F(Files, ShortPathNames) {
   EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(Files, CurrentDirectory) {
+TEST_F(ConformanceFiles, CurrentDirectory) {
   MakeDir("cwd");
   MakeFile("cwd\\f.txt");
   ASSERT_TRUE(P().SetCurrentDirectoryA(Path("cwd").c_str()));
@@ -496,7 +499,7 @@ TEST_F(Files, CurrentDirectory) {
   EXPECT_EQ(std::string(buffer, n), root) << "a root keeps its backslash";
 }
 
-TEST_F(Files, DriveTypes) {
+TEST_F(ConformanceFiles, DriveTypes) {
   std::string letter = Path("").substr(0, 1);
   UINT type = P().GetDriveTypeA((letter + ":\\").c_str());
   EXPECT_GE(type, DRIVE_REMOVABLE);
@@ -508,7 +511,7 @@ TEST_F(Files, DriveTypes) {
   EXPECT_EQ(P().GetDriveTypeA(nullptr), type);
 }
 
-TEST_F(Files, ErrorModeIsKept) {
+TEST_F(ConformanceFiles, ErrorModeIsKept) {
   UINT first = P().SetErrorMode(SEM_FAILCRITICALERRORS);
   EXPECT_EQ(P().SetErrorMode(first), SEM_FAILCRITICALERRORS);
 }

@@ -33,6 +33,8 @@ struct Machine {
 
 }  // namespace
 
+bool OnWine() { return false; }
+
 Scratch PrepareScratch() {
   auto owner = std::make_shared<Machine>();
   owner->machine.MakeDir("c/scratch");

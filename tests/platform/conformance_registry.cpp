@@ -55,7 +55,7 @@ struct ValueCase {
   LONG error = ERROR_SUCCESS;
 };
 
-TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
+TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
   const ValueCase cases[] = {
       {"", REG_SZ, std::string("default text\0", 13)},
       {nullptr, REG_SZ, std::string("default text\0", 13)},
@@ -106,7 +106,7 @@ TEST_F(RegistryTest, ValuesReadWithTheirTypeAndAnsiData) {
             ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(RegistryTest, OpenFollowsPathsWithoutRegardToCase) {
+TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
   const struct {
     const char* path;
     LONG expected;
@@ -130,7 +130,7 @@ TEST_F(RegistryTest, OpenFollowsPathsWithoutRegardToCase) {
 
 // A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
 // predefined roots close successfully and stay usable.
-TEST_F(RegistryTest, KeysReopenAndCloseOnce) {
+TEST_F(ConformanceRegistry, KeysReopenAndCloseOnce) {
   for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
     HKEY base, again;
     ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
@@ -146,7 +146,7 @@ TEST_F(RegistryTest, KeysReopenAndCloseOnce) {
   EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
 }
 
-TEST_F(RegistryTest, QueryInfoCountsSubkeysAndValues) {
+TEST_F(ConformanceRegistry, QueryInfoCountsSubkeysAndValues) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
   DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
   ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
@@ -167,7 +167,7 @@ TEST_F(RegistryTest, QueryInfoCountsSubkeysAndValues) {
   EXPECT_EQ(maxSubKey, 0u);
 }
 
-TEST_F(RegistryTest, SubkeysEnumerateSortedWithoutRegardToCase) {
+TEST_F(ConformanceRegistry, SubkeysEnumerateSortedWithoutRegardToCase) {
   Key order(P(), HKEY_CURRENT_USER, "Software\\OrvConformance\\Order");
   std::vector<std::string> names;
   char name[16];
@@ -192,7 +192,7 @@ TEST_F(RegistryTest, SubkeysEnumerateSortedWithoutRegardToCase) {
   EXPECT_STREQ(name, "Alpha");
 }
 
-TEST_F(RegistryTest, HandlesKeepTheirAccess) {
+TEST_F(ConformanceRegistry, HandlesKeepTheirAccess) {
   char name[16];
   DWORD size = sizeof name;
   Key query(P(), HKEY_CURRENT_USER, kBase, KEY_QUERY_VALUE);
@@ -206,7 +206,7 @@ TEST_F(RegistryTest, HandlesKeepTheirAccess) {
             ERROR_ACCESS_DENIED);
 }
 
-TEST_F(RegistryTest, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
+TEST_F(ConformanceRegistry, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
   Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
   for (const char* parent : {"Tree", "Tree\\A\\B"})  // two subkeys, one
     EXPECT_EQ(P().RegDeleteKeyA(base.key, parent), ERROR_ACCESS_DENIED) << parent;
@@ -219,7 +219,7 @@ TEST_F(RegistryTest, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
   EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
 }
 
-TEST_F(RegistryTest, HandleToADeletedKeyAnswersKeyDeleted) {
+TEST_F(ConformanceRegistry, HandleToADeletedKeyAnswersKeyDeleted) {
   Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
   HKEY leaf;
   ASSERT_EQ(P().RegOpenKeyExA(base.key, "Leaf", 0, KEY_READ, &leaf), ERROR_SUCCESS);
@@ -249,7 +249,7 @@ std::string InView(Platform& p, HKEY root, const char* path, REGSAM view) {
 
 // HKEY_LOCAL_MACHINE\Software is one key per view, the uninstall entries included; the
 // 32-bit view's keys lie below Wow6432Node. HKEY_CURRENT_USER is shared.
-TEST_F(RegistryViewTest, EachViewHasItsOwnSoftwareKeys) {
+TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeys) {
   const char* uninstall =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView";
   const struct {
@@ -271,7 +271,7 @@ TEST_F(RegistryViewTest, EachViewHasItsOwnSoftwareKeys) {
 
 // Windows 7 and later share HKEY_LOCAL_MACHINE\Software\Classes, so a file association
 // registered by a 64-bit installer is a 32-bit program's too.
-TEST_F(RegistryViewTest, ClassesAreShared) {
+TEST_F(ConformanceRegistryViews, ClassesAreShared) {
   for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     EXPECT_EQ(InView(P(), HKEY_CLASSES_ROOT, "OrvConformanceView", view), "shared") << view;
     EXPECT_EQ(InView(P(), HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", view),

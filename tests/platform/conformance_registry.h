@@ -89,7 +89,7 @@ inline constexpr const char* kViewKeys[] = {
 namespace conformance {
 
 // The simulated machine: a fresh one per test, its registry loaded from kRegistryData.
-class RegistryTest : public ::testing::Test {
+class ConformanceRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_.config.registry = machine_.Write("registry.reg", kRegistryData);
@@ -102,7 +102,7 @@ class RegistryTest : public ::testing::Test {
 };
 
 // A 64-bit Windows machine, its registry loaded from kViewData.
-class RegistryViewTest : public ::testing::Test {
+class ConformanceRegistryViews : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_.config.windows64 = true;

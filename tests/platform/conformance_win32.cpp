@@ -65,6 +65,13 @@ void RemoveTree(const std::string& dir) {
 
 }  // namespace
 
+// Wine's ntdll exports its version; Windows' does not.
+bool OnWine() {
+  static const bool wine =
+      ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
 // A folder of its own per test: the process id and a count make the name.
 Scratch PrepareScratch() {
   static int count = 0;
@@ -101,22 +108,22 @@ void RemoveViewKeys() {
 
 }  // namespace
 
-void RegistryTest::SetUp() {
+void ConformanceRegistry::SetUp() {
   ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
   Import(kRegistryData);
 }
 
-void RegistryTest::TearDown() { ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
+void ConformanceRegistry::TearDown() { ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
 
-platform::Platform& RegistryTest::P() { return Windows(); }
+platform::Platform& ConformanceRegistry::P() { return Windows(); }
 
-void RegistryViewTest::SetUp() {
+void ConformanceRegistryViews::SetUp() {
   RemoveViewKeys();
   Import(kViewData, "/reg:64");
 }
 
-void RegistryViewTest::TearDown() { RemoveViewKeys(); }
+void ConformanceRegistryViews::TearDown() { RemoveViewKeys(); }
 
-platform::Platform& RegistryViewTest::P() { return Windows(); }
+platform::Platform& ConformanceRegistryViews::P() { return Windows(); }
 
 }  // namespace conformance

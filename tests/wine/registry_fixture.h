@@ -9,7 +9,7 @@
 
 namespace conformance {
 
-class RegistryTest : public ::testing::Test {
+class ConformanceRegistry : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -18,7 +18,7 @@ class RegistryTest : public ::testing::Test {
 
 // kViewData imported into the 64-bit view with reg.exe before each test, kViewKeys removed
 // after it.
-class RegistryViewTest : public ::testing::Test {
+class ConformanceRegistryViews : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
