@@ -84,10 +84,11 @@ TEST_F(ConformanceFiles, CreateAlwaysOverHiddenFileMustNameTheAttribute) {
   MakeFile("h.txt", "x");
   ASSERT_TRUE(P().SetFileAttributesA(Path("h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
   Poison();
-  EXPECT_EQ(P().CreateFileA(Path("h.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr),
-            INVALID_HANDLE_VALUE);
-  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+  HANDLE refused = P().CreateFileA(Path("h.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+  TODO_WINE_EQ(INVALID_HANDLE_VALUE, refused);
+  TODO_WINE_EQ(ERROR_ACCESS_DENIED, P().GetLastError());
+  if (refused != INVALID_HANDLE_VALUE) P().CloseHandle(refused);
   HANDLE h = P().CreateFileA(Path("h.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN, nullptr);
   EXPECT_NE(h, INVALID_HANDLE_VALUE);
@@ -163,8 +164,8 @@ TEST_F(ConformanceFiles, HandleAccessIsChecked) {
   EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
   FILETIME t{1, 1};
   Poison();
-  EXPECT_FALSE(P().SetFileTime(reader, nullptr, nullptr, &t));
-  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+  TODO_WINE(!P().SetFileTime(reader, nullptr, nullptr, &t));
+  TODO_WINE_EQ(ERROR_ACCESS_DENIED, P().GetLastError());
   P().CloseHandle(reader);
   P().CloseHandle(writer);
   Poison();
@@ -193,7 +194,7 @@ TEST_F(ConformanceFiles, AttributesOfFilesAndDirectories) {
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(P().SetFileAttributesA(Path("f.txt").c_str(), c.set));
-    EXPECT_EQ(Attributes("f.txt"), c.get) << c.set;
+    TODO_WINE_EQ(c.get, Attributes("f.txt"));
   }
   EXPECT_TRUE(P().SetFileAttributesA(Path("d").c_str(), FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(Attributes("d"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
@@ -213,7 +214,7 @@ TEST_F(ConformanceFiles, NamesResolveAsWindowsSpellsThem) {
 }
 
 TEST_F(ConformanceFiles, ForbiddenCharactersAreInvalidNames) {
-  for (const char* name : {"a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b", "a\x01z", "x*\\f"}) {
+  for (const char* name : {"a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "a\x01z", "x*\\f"}) {
     Poison();
     EXPECT_EQ(Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << name;
     EXPECT_EQ(P().GetLastError(), ERROR_INVALID_NAME) << name;
@@ -228,16 +229,32 @@ TEST_F(ConformanceFiles, UncPathsAreNoLocalFiles) {
 }
 
 TEST_F(ConformanceFiles, DevicesDiscardWritesAndAreNotFound) {
-  for (std::string device : {"nul", "NUL.txt", "con", "sub\\aux.dat"}) {
-    SCOPED_TRACE(device);
-    HANDLE h = Open(device, GENERIC_WRITE, SR | SW, OPEN_EXISTING);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  struct {
+    const char* device;
+    bool wineOpens, wineFinds;
+  } cases[] = {{"nul", true, true},
+               {"NUL.txt", true, true},
+               {"con", false, true},
+               {"sub\\aux.dat", false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.device);
+    std::string path = Path(c.device);
+    WIN32_FIND_DATAA data;
+    Poison();
+    HANDLE find = P().FindFirstFileA(path.c_str(), &data);
+    TODO_WINE_EQ_IF(c.wineFinds, INVALID_HANDLE_VALUE, find);
+    if (find != INVALID_HANDLE_VALUE)
+      P().FindClose(find);
+    else
+      TODO_WINE_EQ(ERROR_FILE_NOT_FOUND, P().GetLastError());  // Wine: 3, the folder is missing
+    EXPECT_FALSE(P().DeleteFileA(path.c_str()));
+    HANDLE h = Open(c.device, GENERIC_WRITE, SR | SW, OPEN_EXISTING);
+    TODO_WINE_IF(!c.wineOpens, h != INVALID_HANDLE_VALUE);
+    if (h == INVALID_HANDLE_VALUE) continue;
     DWORD n = 0;
     EXPECT_TRUE(P().WriteFile(h, "abc", 3, &n, nullptr));
     EXPECT_EQ(n, 3u);
     P().CloseHandle(h);
-    EXPECT_EQ(FindError(Path(device)), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(P().DeleteFileA(Path(device).c_str()));
   }
   HANDLE h = Open("nul", GENERIC_READ, SR | SW, OPEN_EXISTING);
   char buffer[4];
@@ -331,6 +348,7 @@ TEST_F(ConformanceFiles, MoveFileMovesTheContent) {
 struct PatternCase {
   const char* pattern;
   std::vector<std::string> names;  // in search order, "." and ".." left out
+  bool wineDiffers = false;
 };
 
 class ConformanceFilePatterns : public ConformanceFiles,
@@ -342,7 +360,7 @@ TEST_P(ConformanceFilePatterns, MatchAsDosDid) {
   std::vector<std::string> files;
   for (const std::string& name : found)
     if (name != "." && name != "..") files.push_back(name);
-  EXPECT_EQ(files, GetParam().names) << GetParam().pattern;
+  TODO_WINE_EQ_IF(GetParam().wineDiffers, GetParam().names, files);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -352,8 +370,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"Lang*.*", {"Lang", "Lang.801", "Language.txt"}},
                       PatternCase{"Lang.*", {"Lang", "Lang.801"}},
                       PatternCase{"*.txt", {"b.c.txt", "Language.txt"}},
-                      PatternCase{"*.", {"Lang", "readme"}}, PatternCase{"????", {"Lang"}},
-                      PatternCase{"?ang.???", {"Lang", "Lang.801"}},
+                      PatternCase{"*.", {"Lang", "readme"}, true}, PatternCase{"????", {"Lang"}},
+                      PatternCase{"?ang.???", {"Lang", "Lang.801"}, true},
                       PatternCase{"LANG.801", {"Lang.801"}}, PatternCase{"*.c", {}}));
 
 TEST_F(ConformanceFiles, SearchListsDotEntriesFirstAndFindsDataOfEntries) {
@@ -387,7 +405,7 @@ TEST_F(ConformanceFiles, SearchFailures) {
 }
 
 TEST_F(ConformanceFiles, SearchRefusesAnInvalidName) {
-  EXPECT_EQ(FindError(Path("a\"b")), ERROR_INVALID_NAME);
+  TODO_WINE_EQ(ERROR_INVALID_NAME, FindError(Path("a\"b")));
 }
 
 struct DosCase {
@@ -427,7 +445,7 @@ TEST_F(ConformanceFiles, DosDateTimeRefusalsSetTheirError) {
     FILETIME t{};
     Poison();
     EXPECT_FALSE(P().DosDateTimeToFileTime(c.date, c.time, &t));
-    EXPECT_EQ(P().GetLastError(), ERROR_INVALID_PARAMETER) << c.date;
+    TODO_WINE_EQ(ERROR_INVALID_PARAMETER, P().GetLastError());
   }
   WORD date = 0, time = 0;
   Poison();

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/conformance.h"
 #include "tests/platform/conformance_registry.h"
 
 namespace conformance {
@@ -201,9 +202,9 @@ TEST_F(ConformanceRegistry, HandlesKeepTheirAccess) {
   Key enumerate(P(), HKEY_CURRENT_USER, kBase, KEY_ENUMERATE_SUB_KEYS);
   EXPECT_EQ(P().RegQueryValueExA(enumerate.key, "Text", nullptr, nullptr, nullptr, &size),
             ERROR_ACCESS_DENIED);
-  EXPECT_EQ(P().RegQueryInfoKeyA(enumerate.key, nullptr, nullptr, nullptr, &size, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_ACCESS_DENIED);
+  TODO_WINE_EQ(ERROR_ACCESS_DENIED,
+               P().RegQueryInfoKeyA(enumerate.key, nullptr, nullptr, nullptr, &size, nullptr,
+                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(ConformanceRegistry, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
@@ -273,10 +274,11 @@ TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeys) {
 // registered by a 64-bit installer is a 32-bit program's too.
 TEST_F(ConformanceRegistryViews, ClassesAreShared) {
   for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-    EXPECT_EQ(InView(P(), HKEY_CLASSES_ROOT, "OrvConformanceView", view), "shared") << view;
-    EXPECT_EQ(InView(P(), HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", view),
-              "shared")
-        << view;
+    bool wineDiffers = view == KEY_WOW64_32KEY;
+    TODO_WINE_EQ_IF(wineDiffers, "shared",
+                    InView(P(), HKEY_CLASSES_ROOT, "OrvConformanceView", view));
+    TODO_WINE_EQ_IF(wineDiffers, "shared",
+                    InView(P(), HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", view));
   }
 }
 
