@@ -21,6 +21,12 @@ T Fail(DWORD error, T result) {
   return result;
 }
 
+// Restores the last error when it goes out of scope.
+struct KeptLastError {
+  DWORD saved = ThreadLastError();
+  ~KeptLastError() { ThreadLastError() = saved; }
+};
+
 // The machine's last-error calls.
 struct LastError {
   DWORD GetLastError() { return ThreadLastError(); }

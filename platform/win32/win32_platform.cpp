@@ -72,6 +72,12 @@ Passed<Portable> Pass(Portable value) {
   return {value};
 }
 
+// Restores the last error when it goes out of scope.
+struct KeptLastError {
+  ::DWORD saved = ::GetLastError();
+  ~KeptLastError() { ::SetLastError(saved); }
+};
+
 // GetProcAddress gives a generic entry; it is called only through its documented type.
 template <class Function, class Entry>
 Function EntryAs(Entry entry) {
@@ -116,8 +122,9 @@ Win32Platform::~Win32Platform() {
 
 // Every call but those of LZ32 passes straight through.
 #define ORV_PASS(type, name, role) Pass(name)
-#define ORV_PASS_THROUGH(result, name, ...)                 \
+#define ORV_PASS_THROUGH(result, name, area, error, ...)    \
   result Win32Platform::name(ORV_PARAMETERS(__VA_ARGS__)) { \
+    ORV_KEEP_LAST_ERROR(area, error, KeptLastError)         \
     return ::name(ORV_MAP(ORV_PASS, __VA_ARGS__));          \
   }
 #define ORV_AREA_thread ORV_PASS_THROUGH
@@ -128,22 +135,25 @@ Win32Platform::~Win32Platform() {
 #define ORV_AREA_security ORV_PASS_THROUGH
 #define ORV_AREA_lz(...)
 #define ORV_CALL(area, result, shown, name, failure, error, plausible, ...) \
-  ORV_AREA_##area(result, name, __VA_ARGS__)
+  ORV_AREA_##area(result, name, area, error, __VA_ARGS__)
 #include "platform/calls.def"
 #undef ORV_CALL
 
 // LZ32 is reached through the entries loaded at start.
 INT Win32Platform::LZOpenFileA(const char* name, OFSTRUCT* info, WORD style) {
+  KeptLastError kept;
   if (lzOpenFile_ == nullptr) return LZERROR_BADINHANDLE;
   return EntryAs<decltype(&::LZOpenFileA)>(lzOpenFile_)(Pass(name), Pass(info), style);
 }
 
 LONG Win32Platform::LZCopy(INT source, INT target) {
+  KeptLastError kept;
   if (lzCopy_ == nullptr) return LZERROR_BADINHANDLE;
   return EntryAs<decltype(&::LZCopy)>(lzCopy_)(source, target);
 }
 
 void Win32Platform::LZClose(INT file) {
+  KeptLastError kept;
   if (lzClose_ != nullptr) EntryAs<decltype(&::LZClose)>(lzClose_)(file);
 }
 

@@ -160,7 +160,9 @@ HANDLE FileSystem::State::Register(int fd, const Located& at, DWORD access, DWOR
   return handle;
 }
 
+// The count is zeroed before any check, as Windows does, so a failed call leaves no stale count.
 BOOL FileSystem::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void*) {
+  if (read) *read = 0;
   OpenFile* open = state_->File(file);
   if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!(open->access & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -179,12 +181,12 @@ BOOL FileSystem::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, 
 }
 
 BOOL FileSystem::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, void*) {
+  if (written) *written = 0;
   State& s = *state_;
   OpenFile* open = s.File(file);
   if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!(open->access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (buffer == nullptr && toWrite > 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  if (written) *written = 0;
   if (open->fd < 0) {
     if (written) *written = toWrite;
     return TRUE;

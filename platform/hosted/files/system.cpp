@@ -1,6 +1,5 @@
 // Current directory, temporary path, drives, error mode, file-time conversions, program
 // probing and the run's file changes.
-#include <climits>
 #include <cstring>
 #include <fstream>
 
@@ -68,12 +67,9 @@ bool StartsWithMz(const std::filesystem::path& path) {
   return in.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
 }
 
-std::optional<FileTicks> Shift(const FILETIME* in, std::int64_t seconds) {
-  FileTicks ticks = TicksOf(*in);
-  if (ticks > static_cast<FileTicks>(LLONG_MAX)) return std::nullopt;
-  std::int64_t shifted = static_cast<std::int64_t>(ticks) + seconds * kTicksPerSecond;
-  if (shifted < 0) return std::nullopt;
-  return static_cast<FileTicks>(shifted);
+// Windows adds the bias without a range check: a time near either end wraps around.
+FileTicks Shift(const FILETIME* in, std::int64_t seconds) {
+  return TicksOf(*in) + static_cast<FileTicks>(seconds * kTicksPerSecond);
 }
 
 }  // namespace
@@ -122,17 +118,13 @@ UINT FileSystem::SetErrorMode(UINT mode) {
 
 BOOL FileSystem::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
   if (utc == nullptr || local == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  std::optional<FileTicks> ticks = Shift(utc, LocalBiasNow(state_->config.timezone));
-  if (!ticks) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  *local = FileTimeOf(*ticks);
+  *local = FileTimeOf(Shift(utc, LocalBiasNow(state_->config.timezone)));
   return TRUE;
 }
 
 BOOL FileSystem::LocalFileTimeToFileTime(const FILETIME* local, FILETIME* utc) {
   if (utc == nullptr || local == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  std::optional<FileTicks> ticks = Shift(local, -LocalBiasNow(state_->config.timezone));
-  if (!ticks) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  *utc = FileTimeOf(*ticks);
+  *utc = FileTimeOf(Shift(local, -LocalBiasNow(state_->config.timezone)));
   return TRUE;
 }
 

@@ -62,7 +62,9 @@ DWORD Process::FormatMessageA(DWORD flags, const void*, DWORD messageId, DWORD, 
 }
 
 DWORD Process::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
-  if (module != nullptr || !buffer) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+  // The program is the machine's only module.
+  if (module != nullptr) return Fail(ERROR_MOD_NOT_FOUND, DWORD{0});
+  if (!buffer) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
   if (size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
   // A path that does not fit is cut and still terminated, with the buffer size returned.
   const std::string& self = config_.self;
