@@ -33,19 +33,26 @@ TEST_P(ConformanceProcessExec, FindsTheProgramAsCreateProcessDoes) {
   MakeDir("my app");
   for (const char* name : c.programs) ASSERT_TRUE(H().CopyProgramA(Path(name).c_str())) << name;
   for (const char* name : c.others) MakeFile(name, "not a program");
-  ASSERT_TRUE(P().SetCurrentDirectoryA(Path("").c_str()));
   std::string line = c.line;
   if (std::size_t at = line.find('@'); at != std::string::npos) line.replace(at, 1, Path(""));
+  char cwd[MAX_PATH];
+  ASSERT_GT(H().GetCurrentDirectoryA(sizeof cwd, cwd), 0u);
+  ASSERT_TRUE(P().SetCurrentDirectoryA(Path("").c_str()));
   Poison();
   UINT result = P().WinExec(line.c_str(), SW_SHOWNORMAL);
+  DWORD error = P().GetLastError();
+  P().SetCurrentDirectoryA(cwd);  // a current directory cannot be removed
   if (c.result == kStarted) {
     EXPECT_GT(result, 31u) << line;
-  } else if (c.result == ERROR_PATH_NOT_FOUND) {
+    return;
+  }
+  // Wine answers a missing folder as a missing file.
+  if (c.result == ERROR_PATH_NOT_FOUND) {
     TODO_WINE_EQ(c.result, result);
-    TODO_WINE_EQ(c.error, P().GetLastError());
+    TODO_WINE_EQ(c.error, error);
   } else {
     EXPECT_EQ(result, c.result) << line;
-    EXPECT_EQ(P().GetLastError(), c.error);
+    EXPECT_EQ(error, c.error) << line;
   }
 }
 
@@ -105,8 +112,9 @@ INSTANTIATE_TEST_SUITE_P(All, ConformanceProcessBox,
 TEST_F(ConformanceProcess, BoxRefusesAnInvalidOwner) {
   Poison();
   HWND owner = reinterpret_cast<HWND>(std::uintptr_t{0xBAD0BAD0});
-  EXPECT_EQ(P().MessageBoxA(owner, "text", "caption", MB_OK), 0);
+  int result = P().MessageBoxA(owner, "text", "caption", MB_OK);
   EXPECT_EQ(P().GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  TODO_WINE_EQ(0, result);
 }
 
 }  // namespace
