@@ -8,7 +8,8 @@ namespace {
 
 class MachineHost : public Host {
  public:
-  explicit MachineHost(hosted::FileSystem& files) : files_(files) {}
+  explicit MachineHost(hosted::HostedPlatform& machine)
+      : files_(machine.Files()), process_(machine.Proc()) {}
   platform::DWORD GetFileAttributesA(const char* name) override {
     return files_.GetFileAttributesA(name);
   }
@@ -21,9 +22,23 @@ class MachineHost : public Host {
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
     return files_.GetCurrentDirectoryA(size, buffer);
   }
+  platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
+    process_.SetEnvironmentVariable(name, value ? value : "");
+    return platform::TRUE;
+  }
+  // The machine takes a file for a program by its "MZ" start.
+  platform::BOOL CopyProgramA(const char* path) override {
+    platform::HANDLE h = files_.CreateFileA(path, platform::GENERIC_WRITE, 0, nullptr,
+                                            platform::CREATE_ALWAYS, 0, nullptr);
+    platform::DWORD written = 0;
+    bool done =
+        h != platform::INVALID_HANDLE_VALUE && files_.WriteFile(h, "MZ", 2, &written, nullptr);
+    return done && files_.CloseFile(h) ? platform::TRUE : platform::FALSE;
+  }
 
  private:
   hosted::FileSystem& files_;
+  hosted::Process& process_;
 };
 
 struct Machine {
@@ -39,7 +54,7 @@ Scratch PrepareScratch() {
   auto owner = std::make_shared<Machine>();
   owner->machine.MakeDir("c/scratch");
   owner->machine.Start();
-  owner->host = std::make_unique<MachineHost>(owner->machine.Platform().Files());
+  owner->host = std::make_unique<MachineHost>(owner->machine.Platform());
   return {&owner->machine.Platform(), owner->host.get(), "C:\\scratch\\", owner};
 }
 

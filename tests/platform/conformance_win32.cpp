@@ -36,11 +36,41 @@ class WindowsHost : public Host {
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
     return ::GetCurrentDirectoryA(size, buffer);
   }
+  platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
+    return ::SetEnvironmentVariableA(name, value);
+  }
+  // The stub program built beside the test program.
+  platform::BOOL CopyProgramA(const char* path) override {
+    char self[MAX_PATH];
+    std::string stub(self, ::GetModuleFileNameA(nullptr, self, sizeof self));
+    stub = stub.substr(0, stub.find_last_of('\\') + 1) + "stub_program.exe";
+    return ::CopyFileA(stub.c_str(), path, FALSE);
+  }
 };
 
 Host& WindowsSide() {
   static WindowsHost host;
   return host;
+}
+
+// The tests' message boxes are answered with OK, as a user would: a box of this process
+// (a visible window of the dialog class) is sent the OK button's command.
+BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
+  DWORD process = 0;
+  char name[16] = "";
+  ::GetWindowThreadProcessId(window, &process);
+  ::GetClassNameA(window, name, sizeof name);
+  if (process == ::GetCurrentProcessId() && std::string_view(name) == "#32770" &&
+      ::IsWindowVisible(window))
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return TRUE;
+}
+
+DWORD WINAPI AnswerBoxes(void*) {
+  for (;;) {
+    ::EnumWindows(AnswerBox, 0);
+    ::Sleep(10);
+  }
 }
 
 // Removes a folder and everything below it, read-only files included.
@@ -75,6 +105,8 @@ bool OnWine() {
 // A folder of its own per test: the process id and a count make the name.
 Scratch PrepareScratch() {
   static int count = 0;
+  static HANDLE answerer = ::CreateThread(nullptr, 0, AnswerBoxes, nullptr, 0, nullptr);
+  EXPECT_NE(answerer, nullptr);
   char temp[MAX_PATH];
   DWORD length = ::GetTempPathA(sizeof temp, temp);
   EXPECT_GT(length, 0u);

@@ -28,6 +28,7 @@ class HostedPlatform : public Platform {
 
   FileSystem& Files() { return files_; }
   Registry& Reg() { return registry_; }
+  Process& Proc() { return process_; }
   const MachineConfig& Config() const { return config_; }
 
 #define ORV_CALL(area, result, shown, name, failure, error, plausible, ...) \

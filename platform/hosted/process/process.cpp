@@ -33,6 +33,7 @@ DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
 }
 
 constexpr const char* kLogDirVariable = "ORVLAUNCH_LOG_DIR";
+constexpr DWORD kVersionInfoExSize = 156;  // sizeof(OSVERSIONINFOEXA)
 
 }  // namespace
 
@@ -41,7 +42,9 @@ Process::Process(const ProcessConfig& config, FileSystem& files, Security& secur
       files_(files),
       security_(security),
       events_(events),
-      commandLine_(BuildCommandLine(config_)) {}
+      commandLine_(BuildCommandLine(config_)) {
+  SetEnvironmentVariable(kLogDirVariable, config_.logDir);
+}
 
 DWORD Process::FormatMessageA(DWORD flags, const void*, DWORD messageId, DWORD, char* buffer,
                               DWORD size, void* args) {
@@ -80,9 +83,16 @@ DWORD Process::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
 const char* Process::GetCommandLineA() { return commandLine_.c_str(); }
 
 DWORD Process::GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
-  if (!name || !EqualNoCase(name, kLogDirVariable) || config_.logDir.empty())
-    return Fail(ERROR_ENVVAR_NOT_FOUND, DWORD{0});
-  return CopyOut(config_.logDir, buffer, size);
+  auto found = name ? environment_.find(UpperAnsi(name)) : environment_.end();
+  if (found == environment_.end()) return Fail(ERROR_ENVVAR_NOT_FOUND, DWORD{0});
+  return CopyOut(found->second, buffer, size);
+}
+
+void Process::SetEnvironmentVariable(const std::string& name, const std::string& value) {
+  if (value.empty())
+    environment_.erase(UpperAnsi(name));
+  else
+    environment_[UpperAnsi(name)] = value;
 }
 
 UINT Process::WinExec(const char* cmdLine, UINT show) {
@@ -99,14 +109,22 @@ UINT Process::WinExec(const char* cmdLine, UINT show) {
   return result;
 }
 
-int Process::MessageBoxA(HWND, const char* text, const char* caption, UINT style) {
+// The simulated machine has no windows: any owner given is an invalid one.
+int Process::MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) {
+  if (owner != nullptr) return Fail(ERROR_INVALID_WINDOW_HANDLE, 0);
   events_.Box(caption ? caption : "Error", text ? text : "", style);
   return IDOK;
 }
 
 BOOL Process::GetVersionExA(OSVERSIONINFOA* info) {
-  if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
+  DWORD size = info ? info->dwOSVersionInfoSize : 0;
+  if (size != sizeof(OSVERSIONINFOA) && size != kVersionInfoExSize)
     return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+  // The longer OSVERSIONINFOEXA record ends in service pack 0.0, no suites, a workstation.
+  if (size == kVersionInfoExSize) {
+    const BYTE tail[kVersionInfoExSize - sizeof(OSVERSIONINFOA)] = {0, 0, 0, 0, 0, 0, 1, 0};
+    std::memcpy(reinterpret_cast<BYTE*>(info) + sizeof(OSVERSIONINFOA), tail, sizeof tail);
+  }
   info->dwMajorVersion = config_.osMajor;
   info->dwMinorVersion = config_.osMinor;
   info->dwBuildNumber = config_.osBuild;

@@ -3,6 +3,7 @@
 // the programs it starts.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,8 @@ class Process {
   DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size);
   const char* GetCommandLineA();
   DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size);
+  // Sets a variable of the process's environment; an empty value removes it.
+  void SetEnvironmentVariable(const std::string& name, const std::string& value);
   UINT WinExec(const char* cmdLine, UINT show);
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style);
   // No debugger is attached to the simulated process: the text goes nowhere.
@@ -39,6 +42,7 @@ class Process {
   Security& security_;
   Events& events_;
   std::string commandLine_;
+  std::map<std::string, std::string> environment_;  // by upper-case name
 };
 
 }  // namespace hosted
