@@ -1,6 +1,5 @@
 // The token and SID calls' contract as the administrator check uses them. The user's groups
 // differ between machines, so only what holds for any user is checked.
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,9 +39,8 @@ class ConformanceSecurity : public conformance::Test {
     return sid;
   }
 
-  HANDLE ProcessToken(DWORD access = TOKEN_QUERY) {
+  void ProcessToken(DWORD access = TOKEN_QUERY) {
     EXPECT_TRUE(P().OpenProcessToken(P().GetCurrentProcess(), access, &token_));
-    return token_;
   }
 
   // The token's groups read as the administrator check reads them: size first.
@@ -105,8 +103,8 @@ TEST_F(ConformanceSecurity, TokenGroupsAreSizedThenRead) {
   }
 }
 
-// What the administrator check decides: a group equal to S-1-5-32-544 that is not for deny
-// only; asked twice, the same answer.
+// The administrator check looks for a group equal to S-1-5-32-544: EqualSid must agree
+// with the bytes for every group of the real token, and two reads give the same answer.
 TEST_F(ConformanceSecurity, TheAdministratorCheckIsConsistent) {
   PSID admins = Sid(SECURITY_NT_AUTHORITY, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS});
   ProcessToken();
@@ -115,9 +113,13 @@ TEST_F(ConformanceSecurity, TheAdministratorCheckIsConsistent) {
     std::vector<BYTE> buffer = Groups();
     const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
     for (DWORD i = 0; i < list->GroupCount; ++i) {
+      PSID group = list->Groups[i].Sid;
       Poison();
-      if (P().EqualSid(list->Groups[i].Sid, admins)) ++found;
+      bool equal = P().EqualSid(group, admins);
       EXPECT_EQ(P().GetLastError(), ERROR_SUCCESS);
+      EXPECT_EQ(equal, Bytes(group) == Bytes(admins)) << i;
+      EXPECT_TRUE(P().EqualSid(group, group)) << i;
+      found += equal;
     }
     EXPECT_LE(found, 1);
   }
@@ -148,7 +150,7 @@ TEST_F(ConformanceSecurity, SidsAreLaidOutAsWindowsDoes) {
     EXPECT_EQ(bytes.substr(0, c.bytes.size()), c.bytes) << int(c.count);
     EXPECT_EQ(bytes.size(), 8u + 4 * c.count);
   }
-  PSID sid = reinterpret_cast<PSID>(1);
+  PSID sid = nullptr;
   Poison();
   EXPECT_FALSE(
       P().AllocateAndInitializeSid(&SECURITY_NT_AUTHORITY, 9, 1, 2, 3, 4, 5, 6, 7, 8, &sid));
