@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,7 @@ LONG ToLzResult(const szdd::Result& result) {
 struct LzLibrary::State {
   struct Entry {
     HANDLE file;
-    bool compressed;
+    std::optional<szdd::Kind> kind;  // known once an open for reading has looked
   };
 
   explicit State(Platform& platform) : files(platform) {}
@@ -124,10 +125,10 @@ struct LzLibrary::State {
     return files.SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
   }
 
-  INT Add(HANDLE file, bool compressed) {
+  INT Add(HANDLE file, std::optional<szdd::Kind> kind) {
     INT handle = 1;
     while (open.count(handle)) ++handle;
-    open.emplace(handle, Entry{file, compressed});
+    open.emplace(handle, Entry{file, kind});
     return handle;
   }
 
@@ -169,7 +170,17 @@ LzLibrary::LzLibrary(Platform& files) : state_(std::make_unique<State>(files)) {
 
 LzLibrary::~LzLibrary() = default;
 
+// The library's file calls set the last error; the library's own calls leave it as it was,
+// and report a failed open in the record instead.
+struct LzLibrary::KeptLastError {
+  explicit KeptLastError(Platform& files) : files(files), kept(files.GetLastError()) {}
+  ~KeptLastError() { files.SetLastError(kept); }
+  Platform& files;
+  DWORD kept;
+};
+
 INT LzLibrary::LZOpenFileA(const char* name, OFSTRUCT* info, WORD style) {
+  KeptLastError keep(state_->files);
   OFSTRUCT scratch;
   OFSTRUCT& record = info ? *info : scratch;
   std::string opened(name ? name : "");
@@ -179,8 +190,9 @@ INT LzLibrary::LZOpenFileA(const char* name, OFSTRUCT* info, WORD style) {
     return LZERROR_BADINHANDLE;
   }
   Record(record, opened, ERROR_SUCCESS);
+  if (!ExpandsOnRead(style)) return state_->Add(file, std::nullopt);
   szdd::Kind kind = szdd::Kind::kPlain;
-  if (ExpandsOnRead(style) && !state_->Peek(file, kind)) {
+  if (!state_->Peek(file, kind)) {
     record.nErrCode = static_cast<WORD>(state_->files.GetLastError());
     state_->files.CloseHandle(file);
     return LZERROR_BADINHANDLE;
@@ -189,17 +201,22 @@ INT LzLibrary::LZOpenFileA(const char* name, OFSTRUCT* info, WORD style) {
     state_->files.CloseHandle(file);
     return LZERROR_UNKNOWNALG;
   }
-  return state_->Add(file, kind == szdd::Kind::kSzdd);
+  return state_->Add(file, kind);
 }
 
 LONG LzLibrary::LZCopy(INT source, INT target) {
   auto from = state_->open.find(source);
   if (from == state_->open.end()) return LZERROR_BADINHANDLE;
   auto to = state_->open.find(target);
-  if (to == state_->open.end() || to->second.compressed) return LZERROR_BADOUTHANDLE;
+  if (to == state_->open.end() || to->second.kind == szdd::Kind::kSzdd) return LZERROR_BADOUTHANDLE;
+  KeptLastError keep(state_->files);
   HANDLE in = from->second.file;
   HANDLE out = to->second.file;
-  if (!from->second.compressed) return state_->CopyPlain(in, out);
+  // A source opened otherwise than for reading alone is expanded all the same when it is
+  // compressed: the copy looks at the header itself.
+  szdd::Kind kind = from->second.kind.value_or(szdd::Kind::kPlain);
+  if (!from->second.kind && !state_->Peek(in, kind)) return LZERROR_READ;
+  if (kind != szdd::Kind::kSzdd) return state_->CopyPlain(in, out);
   return ToLzResult(szdd::Expand(state_->Reader(in), state_->Writer(out)));
 }
 

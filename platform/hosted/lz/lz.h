@@ -25,6 +25,7 @@ class LzLibrary {
 
  private:
   struct State;
+  struct KeptLastError;
   std::unique_ptr<State> state_;
 };
 

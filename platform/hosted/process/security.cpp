@@ -110,7 +110,8 @@ BOOL Security::CloseToken(HANDLE token) {
 BOOL Security::AllocateAndInitializeSid(const SID_IDENTIFIER_AUTHORITY* authority, BYTE count,
                                         DWORD sub0, DWORD sub1, DWORD sub2, DWORD sub3, DWORD sub4,
                                         DWORD sub5, DWORD sub6, DWORD sub7, PSID* sid) {
-  if (!authority || !sid || count == 0 || count > 8) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (!authority || !sid || count == 0) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (count > 8) return Fail(ERROR_INVALID_SID, FALSE);
   const DWORD subs[8] = {sub0, sub1, sub2, sub3, sub4, sub5, sub6, sub7};
   auto* bytes = new BYTE[8 + 4 * count];
   bytes[0] = 1;

@@ -1,11 +1,11 @@
 #include "platform/hosted/text/locale.h"
 
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "platform/hosted/last_error.h"
 #include "platform/hosted/text/codepage.h"
+#include "platform/hosted/text/collation.h"
 
 namespace hosted {
 
@@ -18,14 +18,10 @@ DWORD Locale::CharLowerBuffA(char* text, DWORD length) {
 int Locale::CompareStringA(LCID, DWORD flags, const char* a, int aLength, const char* b,
                            int bLength) {
   if (!a || !b) return Fail(ERROR_INVALID_PARAMETER, 0);
-  std::string left(a, aLength < 0 ? std::strlen(a) : static_cast<std::size_t>(aLength));
-  std::string right(b, bLength < 0 ? std::strlen(b) : static_cast<std::size_t>(bLength));
-  if (flags & NORM_IGNORECASE) {
-    left = LowerAnsi(left);
-    right = LowerAnsi(right);
-  }
-  int order = std::string_view(left).compare(right);
-  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+  std::string_view left(a, aLength < 0 ? std::strlen(a) : static_cast<std::size_t>(aLength));
+  std::string_view right(b, bLength < 0 ? std::strlen(b) : static_cast<std::size_t>(bLength));
+  std::optional<int> order = CompareAnsi(left, right, flags);
+  return order ? *order : Fail(ERROR_INVALID_FLAGS, 0);
 }
 
 }  // namespace hosted

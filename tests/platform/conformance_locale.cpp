@@ -1,0 +1,173 @@
+// CharLowerBuffA and CompareStringA over every byte of code page 1252, with the locale and
+// flags the launcher's comparisons pass, and the word sort's order.
+#include <string>
+
+#include "tests/platform/conformance.h"
+
+namespace {
+
+using namespace platform;
+using conformance::kPoison;
+using conformance::kPoisonByte;
+
+constexpr LCID kEnglishUs = 0x0409;
+constexpr DWORD kUndefinedFlag = 0x80;
+constexpr DWORD kIgnoreNonSpace = 0x2, kIgnoreSymbols = 0x4, kStringSort = 0x1000;
+
+// The letters of code page 1252 that have a lowercase one, and that one; every other byte
+// is its own lowercase.
+const std::string kUpper =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZ\x8A\x8C\x8E\x9F"
+    "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF"
+    "\xD0\xD1\xD2\xD3\xD4\xD5\xD6\xD8\xD9\xDA\xDB\xDC\xDD\xDE";
+const std::string kLower =
+    "abcdefghijklmnopqrstuvwxyz\x9A\x9C\x9E\xFF"
+    "\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF"
+    "\xF0\xF1\xF2\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFE";
+
+char LowerOf(char c) {
+  std::size_t at = kUpper.find(c);
+  return at == std::string::npos ? c : kLower[at];
+}
+
+class ConformanceLocale : public conformance::Test {
+ protected:
+  // CompareStringA with the lengths given, the last error poisoned; a call that succeeds
+  // must leave it.
+  int Compare(LCID locale, DWORD flags, const std::string& a, int aLength, const std::string& b,
+              int bLength) {
+    Poison();
+    int result = P().CompareStringA(locale, flags, a.data(), aLength, b.data(), bLength);
+    if (result != 0) {
+      EXPECT_EQ(P().GetLastError(), kPoison);
+    }
+    return result;
+  }
+  int Compare(DWORD flags, const std::string& a, const std::string& b) {
+    return Compare(LOCALE_USER_DEFAULT, flags, a, int(a.size()), b, int(b.size()));
+  }
+};
+
+struct ByteRange {
+  unsigned first, last;
+};
+
+class ConformanceLocaleBytes : public ConformanceLocale,
+                               public ::testing::WithParamInterface<ByteRange> {
+ protected:
+  std::string Bytes() const {
+    std::string bytes;
+    for (unsigned b = GetParam().first; b <= GetParam().last; ++b) bytes += char(b);
+    return bytes;
+  }
+};
+
+TEST_P(ConformanceLocaleBytes, LowerAsUnicodeDoes) {
+  std::string bytes = Bytes();
+  std::string buffer = bytes + std::string(4, kPoisonByte);
+  Poison();
+  EXPECT_EQ(P().CharLowerBuffA(buffer.data(), DWORD(bytes.size())), bytes.size());
+  EXPECT_EQ(P().GetLastError(), kPoison);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    EXPECT_EQ(buffer[i], LowerOf(bytes[i])) << std::hex << (bytes[i] & 0xFF);
+  EXPECT_EQ(buffer.substr(bytes.size()), std::string(4, kPoisonByte));
+}
+
+// Each byte between two letters, against its lowercase: equal when case is ignored; else
+// the lowercase letter sorts first.
+TEST_P(ConformanceLocaleBytes, CompareWithTheirLowercase) {
+  for (char c : Bytes()) {
+    std::string upper = std::string("x") + c + "y", lower = std::string("x") + LowerOf(c) + "y";
+    SCOPED_TRACE(std::to_string(c & 0xFF));
+    EXPECT_EQ(Compare(NORM_IGNORECASE, upper, lower), CSTR_EQUAL);
+    EXPECT_EQ(Compare(NORM_IGNORECASE, lower, upper), CSTR_EQUAL);
+    if (LowerOf(c) == c) continue;
+    EXPECT_EQ(Compare(0, upper, lower), CSTR_GREATER_THAN);
+    EXPECT_EQ(Compare(0, lower, upper), CSTR_LESS_THAN);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ConformanceLocaleBytes,
+                         ::testing::Values(ByteRange{0x00, 0x3F}, ByteRange{0x40, 0x7F},
+                                           ByteRange{0x80, 0xBF}, ByteRange{0xC0, 0xFF}));
+
+struct OrderCase {
+  DWORD flags;
+  const char* a;
+  const char* b;
+  int result;
+};
+
+class ConformanceLocaleOrder : public ConformanceLocale,
+                               public ::testing::WithParamInterface<OrderCase> {};
+
+TEST_P(ConformanceLocaleOrder, FollowsTheWordSort) {
+  const OrderCase& c = GetParam();
+  EXPECT_EQ(Compare(LOCALE_USER_DEFAULT, c.flags, c.a, -1, c.b, -1), c.result) << c.a << " " << c.b;
+  int reversed =
+      c.result == CSTR_EQUAL ? CSTR_EQUAL : CSTR_LESS_THAN + CSTR_GREATER_THAN - c.result;
+  EXPECT_EQ(Compare(kEnglishUs, c.flags, c.b, -1, c.a, -1), reversed);
+}
+
+constexpr DWORD kNoCase = NORM_IGNORECASE;
+INSTANTIATE_TEST_SUITE_P(
+    All, ConformanceLocaleOrder,
+    ::testing::Values(
+        OrderCase{kNoCase, "abc", "ABD", CSTR_LESS_THAN},
+        OrderCase{kNoCase, "ab", "AbC", CSTR_LESS_THAN}, OrderCase{kNoCase, "", "", CSTR_EQUAL},
+        OrderCase{kNoCase, "9", "a", CSTR_LESS_THAN},           // digits before letters
+        OrderCase{kNoCase, "{", "0", CSTR_LESS_THAN},           // symbols before digits
+        OrderCase{kNoCase, "~", "A", CSTR_LESS_THAN},           // and before letters
+        OrderCase{kNoCase, "\xE9", "f", CSTR_LESS_THAN},        // é beside e
+        OrderCase{kNoCase, "e", "\xC9", CSTR_LESS_THAN},        // the accent after the letter
+        OrderCase{kNoCase, "\xE9\x61", "eb", CSTR_LESS_THAN},   // letters before accents
+        OrderCase{kNoCase, "co-op", "coo", CSTR_GREATER_THAN},  // a hyphen is no letter
+        OrderCase{kNoCase, "coop", "co-op", CSTR_LESS_THAN},    // but counts last
+        OrderCase{kNoCase, "\xDF", "SS", CSTR_EQUAL},           // ß
+        OrderCase{kNoCase, "\xC6", "ae", CSTR_EQUAL},           // Æ
+        OrderCase{kNoCase | kIgnoreSymbols, "a.b-c", "ABC", CSTR_EQUAL},
+        OrderCase{kIgnoreNonSpace, "\xE9", "e", CSTR_EQUAL},
+        OrderCase{kNoCase | kStringSort, "co-op", "coo", CSTR_LESS_THAN},
+        OrderCase{0, "aB", "Ab", CSTR_LESS_THAN}));  // case after the letters
+
+TEST_F(ConformanceLocale, LengthsCountBytesOrStopAtTheNull) {
+  const struct {
+    const char* a;
+    int aLength;
+    const char* b;
+    int bLength;
+    int result;
+  } cases[] = {
+      {"abcdef", 3, "ABC", -1, CSTR_EQUAL}, {"abX", 2, "abY", 2, CSTR_EQUAL},
+      {"abX", 3, "abY", 3, CSTR_LESS_THAN}, {"abc", 0, "", -1, CSTR_EQUAL},
+      {"abc", 0, "a", 1, CSTR_LESS_THAN},   {"abYc", 4, "abXc", -1, CSTR_GREATER_THAN},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Compare(LOCALE_USER_DEFAULT, NORM_IGNORECASE, c.a, c.aLength, c.b, c.bLength),
+              c.result)
+        << c.a << " " << c.aLength;
+}
+
+TEST_F(ConformanceLocale, RefusalsSetTheirError) {
+  const struct {
+    DWORD flags;
+    const char* a;
+    int aLength;
+    DWORD error;
+  } cases[] = {
+      {kUndefinedFlag, "a", -1, ERROR_INVALID_FLAGS},
+      {NORM_IGNORECASE | kUndefinedFlag, "a", 1, ERROR_INVALID_FLAGS},
+      {NORM_IGNORECASE, nullptr, 1, ERROR_INVALID_PARAMETER},
+      {NORM_IGNORECASE, nullptr, -1, ERROR_INVALID_PARAMETER},
+  };
+  for (const auto& c : cases) {
+    Poison();
+    EXPECT_EQ(P().CompareStringA(LOCALE_USER_DEFAULT, c.flags, c.a, c.aLength, "a", -1), 0);
+    EXPECT_EQ(P().GetLastError(), c.error) << c.flags;
+    Poison();
+    EXPECT_EQ(P().CompareStringA(kEnglishUs, c.flags, "a", 1, c.a, c.aLength), 0);
+    EXPECT_EQ(P().GetLastError(), c.error) << c.flags;
+  }
+}
+
+}  // namespace

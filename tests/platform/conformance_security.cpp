@@ -1,0 +1,184 @@
+// The token and SID calls' contract as the administrator check uses them. The user's groups
+// differ between machines, so only what holds for any user is checked.
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/platform/conformance.h"
+
+namespace {
+
+using namespace platform;
+using conformance::kPoison;
+using conformance::kPoisonByte;
+
+constexpr DWORD kTokenQuerySource = 0x0010;
+constexpr SID_IDENTIFIER_AUTHORITY kWorldAuthority = {{0, 0, 0, 0, 0, 1}};
+
+std::string Bytes(PSID sid) {
+  const auto* bytes = static_cast<const char*>(sid);
+  return std::string(bytes, 8 + 4 * static_cast<std::size_t>(static_cast<BYTE>(bytes[1])));
+}
+
+class ConformanceSecurity : public conformance::Test {
+ protected:
+  void TearDown() override {
+    for (PSID sid : sids_) P().FreeSid(sid);
+    if (token_) P().CloseHandle(token_);
+    conformance::Test::TearDown();
+  }
+
+  // A SID of count sub-authorities (all of subs when count is 0) that the test frees.
+  PSID Sid(const SID_IDENTIFIER_AUTHORITY& authority, std::vector<DWORD> subs, BYTE count = 0) {
+    if (count == 0) count = static_cast<BYTE>(subs.size());
+    subs.resize(8, 0);
+    PSID sid = nullptr;
+    EXPECT_TRUE(P().AllocateAndInitializeSid(&authority, count, subs[0], subs[1], subs[2], subs[3],
+                                             subs[4], subs[5], subs[6], subs[7], &sid));
+    sids_.push_back(sid);
+    return sid;
+  }
+
+  void ProcessToken(DWORD access = TOKEN_QUERY) {
+    EXPECT_TRUE(P().OpenProcessToken(P().GetCurrentProcess(), access, &token_));
+  }
+
+  // The token's groups read as the administrator check reads them: size first.
+  std::vector<BYTE> Groups() {
+    DWORD needed = kPoison;
+    Poison();
+    EXPECT_FALSE(P().GetTokenInformation(token_, TokenGroups, nullptr, 0, &needed));
+    EXPECT_EQ(P().GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_GT(needed, sizeof(TOKEN_GROUPS));
+    std::vector<BYTE> buffer(needed + 16, BYTE(kPoisonByte));
+    DWORD second = kPoison;
+    EXPECT_TRUE(P().GetTokenInformation(token_, TokenGroups, buffer.data(), needed, &second));
+    EXPECT_EQ(second, needed);
+    EXPECT_EQ(buffer[needed], BYTE(kPoisonByte)) << "nothing written past the size";
+    buffer.resize(needed);
+    return buffer;
+  }
+
+  std::vector<PSID> sids_;
+  HANDLE token_ = nullptr;
+};
+
+TEST_F(ConformanceSecurity, PseudoHandlesAreConstants) {
+  Poison();
+  EXPECT_EQ(P().GetCurrentProcess(), reinterpret_cast<HANDLE>(-1));
+  EXPECT_EQ(P().GetCurrentThread(), reinterpret_cast<HANDLE>(-2));
+  EXPECT_EQ(P().GetLastError(), kPoison);
+}
+
+TEST_F(ConformanceSecurity, AThreadWithoutImpersonationHasNoToken) {
+  for (BOOL openAsSelf : {TRUE, FALSE}) {
+    HANDLE token = nullptr;
+    Poison();
+    EXPECT_FALSE(P().OpenThreadToken(P().GetCurrentThread(), TOKEN_QUERY, openAsSelf, &token));
+    EXPECT_EQ(P().GetLastError(), ERROR_NO_TOKEN) << openAsSelf;
+  }
+}
+
+TEST_F(ConformanceSecurity, TokenGroupsAreSizedThenRead) {
+  ProcessToken();
+  std::vector<BYTE> small(8, BYTE(kPoisonByte));
+  DWORD needed = kPoison;
+  Poison();
+  EXPECT_FALSE(P().GetTokenInformation(token_, TokenGroups, small.data(), 8, &needed));
+  EXPECT_EQ(P().GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(small, std::vector<BYTE>(8, BYTE(kPoisonByte))) << "a short buffer gets nothing";
+  std::vector<BYTE> buffer = Groups();
+  EXPECT_EQ(needed, buffer.size());
+  const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+  ASSERT_GT(list->GroupCount, 0u);
+  const BYTE* end = buffer.data() + buffer.size();
+  const BYTE* sids = reinterpret_cast<const BYTE*>(list->Groups + list->GroupCount);
+  std::set<std::string> seen;
+  for (DWORD i = 0; i < list->GroupCount; ++i) {
+    const auto* sid = static_cast<const BYTE*>(list->Groups[i].Sid);
+    ASSERT_TRUE(sid >= sids && sid + 8 <= end) << "the SIDs follow the array, in the buffer";
+    EXPECT_EQ(sid[0], 1) << "revision";
+    EXPECT_LE(sid + 8 + 4 * sid[1], end);
+    EXPECT_TRUE(seen.insert(Bytes(list->Groups[i].Sid)).second) << "each group once";
+  }
+}
+
+// The administrator check looks for a group equal to S-1-5-32-544: EqualSid must agree
+// with the bytes for every group of the real token, and two reads give the same answer.
+TEST_F(ConformanceSecurity, TheAdministratorCheckIsConsistent) {
+  PSID admins = Sid(SECURITY_NT_AUTHORITY, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS});
+  ProcessToken();
+  int answers[2] = {};
+  for (int& found : answers) {
+    std::vector<BYTE> buffer = Groups();
+    const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    for (DWORD i = 0; i < list->GroupCount; ++i) {
+      PSID group = list->Groups[i].Sid;
+      Poison();
+      bool equal = P().EqualSid(group, admins);
+      EXPECT_EQ(P().GetLastError(), ERROR_SUCCESS);
+      EXPECT_EQ(equal, Bytes(group) == Bytes(admins)) << i;
+      EXPECT_TRUE(P().EqualSid(group, group)) << i;
+      found += equal;
+    }
+    EXPECT_LE(found, 1);
+  }
+  EXPECT_EQ(answers[0], answers[1]);
+}
+
+TEST_F(ConformanceSecurity, TokensWithoutQueryAccessAreRefused) {
+  ProcessToken(kTokenQuerySource);
+  DWORD needed = kPoison;
+  Poison();
+  EXPECT_FALSE(P().GetTokenInformation(token_, TokenGroups, nullptr, 0, &needed));
+  EXPECT_EQ(P().GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(ConformanceSecurity, SidsAreLaidOutAsWindowsDoes) {
+  const struct {
+    BYTE count;
+    std::vector<DWORD> subs;
+    std::string bytes;
+  } cases[] = {
+      {2, {32, 544, 7}, std::string("\1\2\0\0\0\0\0\5\x20\0\0\0\x20\2\0\0", 16)},
+      {1, {545}, std::string("\1\1\0\0\0\0\0\5\x21\2\0\0", 12)},
+      {8, {1, 2, 3, 4, 5, 6, 7, 8}, std::string("\1\x08\0\0\0\0\0\5", 8)},
+  };
+  for (const auto& c : cases) {
+    PSID sid = Sid(SECURITY_NT_AUTHORITY, c.subs, c.count);
+    std::string bytes = Bytes(sid);
+    EXPECT_EQ(bytes.substr(0, c.bytes.size()), c.bytes) << int(c.count);
+    EXPECT_EQ(bytes.size(), 8u + 4 * c.count);
+  }
+  PSID sid = nullptr;
+  Poison();
+  EXPECT_FALSE(
+      P().AllocateAndInitializeSid(&SECURITY_NT_AUTHORITY, 9, 1, 2, 3, 4, 5, 6, 7, 8, &sid));
+  EXPECT_EQ(P().GetLastError(), ERROR_INVALID_SID);
+}
+
+TEST_F(ConformanceSecurity, EqualSidComparesEveryByteAndClearsTheLastError) {
+  PSID admins = Sid(SECURITY_NT_AUTHORITY, {32, 544});
+  const struct {
+    PSID other;
+    BOOL equal;
+  } cases[] = {
+      {Sid(SECURITY_NT_AUTHORITY, {32, 544}), TRUE},
+      {Sid(SECURITY_NT_AUTHORITY, {32, 545}), FALSE},
+      {Sid(SECURITY_NT_AUTHORITY, {32}), FALSE},
+      {Sid(SECURITY_NT_AUTHORITY, {32, 544, 0}), FALSE},
+      {Sid(kWorldAuthority, {32, 544}), FALSE},
+  };
+  for (const auto& c : cases) {
+    Poison();
+    EXPECT_EQ(P().EqualSid(admins, c.other), c.equal) << Bytes(c.other).size();
+    EXPECT_EQ(P().GetLastError(), ERROR_SUCCESS);
+  }
+  PSID own = Sid(kWorldAuthority, {0});
+  Poison();
+  EXPECT_EQ(P().FreeSid(own), nullptr);
+  EXPECT_EQ(P().GetLastError(), kPoison);
+  sids_.pop_back();
+}
+
+}  // namespace
