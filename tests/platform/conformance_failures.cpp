@@ -3,6 +3,7 @@
 // decorators and the launcher rely on the table, so it must be the calls' own convention.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/call_table.h"
 #include "tests/platform/conformance.h"
@@ -17,9 +18,14 @@ constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 constexpr DWORD ERROR_INVALID_SID = 1337;
 constexpr DWORD kNoMessage = 0x7FFF;  // no system message has this number
 
+// Where a row fails its call: what the row must undo afterwards is left for after the last
+// error has been read.
 struct Scene {
   Platform& p;
   std::string dir;  // an empty scratch folder, ending in "\"
+  std::vector<std::function<void()>> undo;
+  void Later(std::function<void()> step) { undo.push_back(std::move(step)); }
+  void Poison() const { p.SetLastError(kPoison); }
   std::string Path(const char* name) const { return dir + name; }
   HANDLE ClosedFile() const {
     HANDLE h = p.CreateFileA(Path("closed.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -51,7 +57,7 @@ enum Note : unsigned {
 
 struct FailureCase {
   CallId call;
-  std::function<Result(const Scene&)> fail;  // makes the call fail; answers its result
+  std::function<Result(Scene&)> fail;  // makes the call fail; answers its result
   DWORD error;  // the error of that failure: the result or the last error, as the call gives it
   unsigned notes = kNone;
 };
@@ -63,38 +69,38 @@ Result Lowered(Platform& p) {
 }
 
 const FailureCase kCases[] = {
-    {CallId::GetLastError, [](const Scene& s) { return Bits(s.p.GetLastError()); }, 0},
+    {CallId::GetLastError, [](Scene& s) { return Bits(s.p.GetLastError()); }, 0},
     {CallId::SetLastError, [](const Scene&) { return Result{0}; }, 0},
     {CallId::FormatMessageA,
-     [](const Scene& s) {
+     [](Scene& s) {
        char text[64];
        return Bits(s.p.FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                       nullptr, kNoMessage, 0, text, sizeof text, nullptr));
      },
      ERROR_MR_MID_NOT_FOUND},
     {CallId::RegOpenKeyExA,
-     [](const Scene& s) {
+     [](Scene& s) {
        HKEY key = nullptr;
        return Bits(
            s.p.RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\OrvNoSuchKey", 0, KEY_READ, &key));
      },
      ERROR_FILE_NOT_FOUND},
     {CallId::RegQueryValueExA,
-     [](const Scene& s) {
+     [](Scene& s) {
        DWORD size = 0;
        return Bits(s.p.RegQueryValueExA(HKEY_CURRENT_USER, "OrvNoSuchValue", nullptr, nullptr,
                                         nullptr, &size));
      },
      ERROR_FILE_NOT_FOUND},
     {CallId::RegQueryInfoKeyA,
-     [](const Scene& s) {
+     [](Scene& s) {
        DWORD n = 0;
        return Bits(s.p.RegQueryInfoKeyA(s.ClosedKey(), nullptr, nullptr, nullptr, &n, nullptr,
                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
      },
      ERROR_INVALID_HANDLE},
     {CallId::RegEnumKeyExA,
-     [](const Scene& s) {
+     [](Scene& s) {
        char name[64];
        DWORD size = sizeof name;
        return Bits(s.p.RegEnumKeyExA(HKEY_CURRENT_USER, 100000, name, &size, nullptr, nullptr,
@@ -102,18 +108,18 @@ const FailureCase kCases[] = {
      },
      ERROR_NO_MORE_ITEMS},
     {CallId::RegDeleteKeyA,
-     [](const Scene& s) { return Bits(s.p.RegDeleteKeyA(HKEY_CURRENT_USER, "OrvNoSuchKey")); },
+     [](Scene& s) { return Bits(s.p.RegDeleteKeyA(HKEY_CURRENT_USER, "OrvNoSuchKey")); },
      ERROR_FILE_NOT_FOUND},
-    {CallId::RegCloseKey, [](const Scene& s) { return Bits(s.p.RegCloseKey(s.ClosedKey())); },
+    {CallId::RegCloseKey, [](Scene& s) { return Bits(s.p.RegCloseKey(s.ClosedKey())); },
      ERROR_INVALID_HANDLE},
     {CallId::CreateFileA,
-     [](const Scene& s) {
+     [](Scene& s) {
        return Bits(s.p.CreateFileA(s.Path("missing.txt").c_str(), GENERIC_READ, 0, nullptr,
                                    OPEN_EXISTING, 0, nullptr));
      },
      ERROR_FILE_NOT_FOUND},
     {CallId::ReadFile,
-     [](const Scene& s) {
+     [](Scene& s) {
        char buffer[4];
        DWORD n = kPoison;
        Result r = Bits(s.p.ReadFile(s.ClosedFile(), buffer, sizeof buffer, &n, nullptr));
@@ -122,7 +128,7 @@ const FailureCase kCases[] = {
      },
      ERROR_INVALID_HANDLE},
     {CallId::WriteFile,
-     [](const Scene& s) {
+     [](Scene& s) {
        DWORD n = kPoison;
        Result r = Bits(s.p.WriteFile(s.ClosedFile(), "x", 1, &n, nullptr));
        EXPECT_EQ(n, 0u) << "the count is zeroed before any work";
@@ -130,165 +136,158 @@ const FailureCase kCases[] = {
      },
      ERROR_INVALID_HANDLE},
     {CallId::SetFilePointer,
-     [](const Scene& s) {
+     [](Scene& s) {
        HANDLE h = s.p.CreateFileA(s.Path("f.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   CREATE_ALWAYS, 0, nullptr);
-       s.p.SetLastError(kPoison);
-       Result r = Bits(s.p.SetFilePointer(h, -1, nullptr, FILE_BEGIN));
-       DWORD error = s.p.GetLastError();
-       s.p.CloseHandle(h);
-       s.p.SetLastError(error);
-       return r;
+       s.Later([&s, h] { s.p.CloseHandle(h); });
+       s.Poison();
+       return Bits(s.p.SetFilePointer(h, -1, nullptr, FILE_BEGIN));
      },
      ERROR_NEGATIVE_SEEK},
-    {CallId::GetFileSize,
-     [](const Scene& s) { return Bits(s.p.GetFileSize(s.ClosedFile(), nullptr)); },
+    {CallId::GetFileSize, [](Scene& s) { return Bits(s.p.GetFileSize(s.ClosedFile(), nullptr)); },
      ERROR_INVALID_HANDLE},
     {CallId::GetFileTime,
-     [](const Scene& s) {
+     [](Scene& s) {
        FILETIME t;
        return Bits(s.p.GetFileTime(s.ClosedFile(), nullptr, nullptr, &t));
      },
      ERROR_INVALID_HANDLE},
     {CallId::SetFileTime,
-     [](const Scene& s) {
+     [](Scene& s) {
        FILETIME t{1, 1};
        return Bits(s.p.SetFileTime(s.ClosedFile(), nullptr, nullptr, &t));
      },
      ERROR_INVALID_HANDLE},
-    {CallId::CloseHandle, [](const Scene& s) { return Bits(s.p.CloseHandle(s.ClosedFile())); },
+    {CallId::CloseHandle, [](Scene& s) { return Bits(s.p.CloseHandle(s.ClosedFile())); },
      ERROR_INVALID_HANDLE},
     {CallId::SetFileAttributesA,
-     [](const Scene& s) {
+     [](Scene& s) {
        return Bits(s.p.SetFileAttributesA(s.Path("missing.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
      },
      ERROR_FILE_NOT_FOUND},
     {CallId::DeleteFileA,
-     [](const Scene& s) { return Bits(s.p.DeleteFileA(s.Path("missing.txt").c_str())); },
+     [](Scene& s) { return Bits(s.p.DeleteFileA(s.Path("missing.txt").c_str())); },
      ERROR_FILE_NOT_FOUND},
     {CallId::MoveFileA,
-     [](const Scene& s) {
+     [](Scene& s) {
        return Bits(s.p.MoveFileA(s.Path("missing.txt").c_str(), s.Path("to.txt").c_str()));
      },
      ERROR_FILE_NOT_FOUND},
     {CallId::FindFirstFileA,
-     [](const Scene& s) {
+     [](Scene& s) {
        WIN32_FIND_DATAA data;
        return Bits(s.p.FindFirstFileA(s.Path("*.none").c_str(), &data));
      },
      ERROR_FILE_NOT_FOUND},
     {CallId::FindNextFileA,
-     [](const Scene& s) {
+     [](Scene& s) {
        WIN32_FIND_DATAA data;
        HANDLE find = s.p.FindFirstFileA(s.Path("*").c_str(), &data);
-       while (s.p.FindNextFileA(find, &data)) continue;
-       DWORD error = s.p.GetLastError();
-       s.p.FindClose(find);
-       s.p.SetLastError(error);
+       s.Later([&s, find] { s.p.FindClose(find); });
+       while (s.p.FindNextFileA(find, &data)) s.Poison();
        return Bits(FALSE);
      },
      ERROR_NO_MORE_FILES},
     {CallId::FindClose,
-     [](const Scene& s) {
+     [](Scene& s) {
        WIN32_FIND_DATAA data;
        HANDLE find = s.p.FindFirstFileA(s.Path("*").c_str(), &data);
        s.p.FindClose(find);
-       s.p.SetLastError(kPoison);
+       s.Poison();
        return Bits(s.p.FindClose(find));
      },
      ERROR_INVALID_HANDLE, kWineResult | kWineError},
     {CallId::FileTimeToLocalFileTime,
-     [](const Scene& s) {
+     [](Scene& s) {
        FILETIME utc{0xFFFFFFFF, 0xFFFFFFFF}, local;
        return Bits(s.p.FileTimeToLocalFileTime(&utc, &local));
      },
      0, kSucceeds},  // a time near the end wraps around
     {CallId::LocalFileTimeToFileTime,
-     [](const Scene& s) {
+     [](Scene& s) {
        FILETIME local{0xFFFFFFFF, 0xFFFFFFFF}, utc;
        return Bits(s.p.LocalFileTimeToFileTime(&local, &utc));
      },
      0, kSucceeds},
     {CallId::FileTimeToDosDateTime,
-     [](const Scene& s) {
+     [](Scene& s) {
        FILETIME t{0, 0x01A8E79F};  // 1979
        WORD date, time;
        return Bits(s.p.FileTimeToDosDateTime(&t, &date, &time));
      },
      ERROR_INVALID_PARAMETER},
     {CallId::DosDateTimeToFileTime,
-     [](const Scene& s) {
+     [](Scene& s) {
        FILETIME t;
        return Bits(s.p.DosDateTimeToFileTime(0, 0, &t));
      },
      ERROR_INVALID_PARAMETER, kWineError},
     {CallId::SetCurrentDirectoryA,
-     [](const Scene& s) { return Bits(s.p.SetCurrentDirectoryA(s.Path("missing").c_str())); },
+     [](Scene& s) { return Bits(s.p.SetCurrentDirectoryA(s.Path("missing").c_str())); },
      ERROR_FILE_NOT_FOUND},
     {CallId::GetTempPathA,
-     [](const Scene& s) {
+     [](Scene& s) {
        char path[MAX_PATH];
        return Bits(s.p.GetTempPathA(sizeof path, path));
      },
      0, kSucceeds},
     {CallId::GetShortPathNameA,
-     [](const Scene& s) {
+     [](Scene& s) {
        char path[MAX_PATH];
        return Bits(s.p.GetShortPathNameA(s.Path("missing.txt").c_str(), path, sizeof path));
      },
      ERROR_FILE_NOT_FOUND},
-    {CallId::GetDriveTypeA, [](const Scene& s) { return Bits(s.p.GetDriveTypeA("Q:\\")); }, 0},
+    {CallId::GetDriveTypeA, [](Scene& s) { return Bits(s.p.GetDriveTypeA("Q:\\")); }, 0},
     {CallId::SetErrorMode,
-     [](const Scene& s) {
+     [](Scene& s) {
        UINT old = s.p.SetErrorMode(SEM_FAILCRITICALERRORS);
        s.p.SetErrorMode(old);
        return Result{0};
      },
      0},
     {CallId::GetModuleFileNameA,
-     [](const Scene& s) {
+     [](Scene& s) {
        char path[MAX_PATH];
        return Bits(
            s.p.GetModuleFileNameA(reinterpret_cast<HMODULE>(std::intptr_t{16}), path, sizeof path));
      },
      ERROR_MOD_NOT_FOUND},
-    {CallId::GetCommandLineA, [](const Scene& s) { return Bits(s.p.GetCommandLineA() == nullptr); },
-     0},
+    {CallId::GetCommandLineA, [](Scene& s) { return Bits(s.p.GetCommandLineA() == nullptr); }, 0},
     {CallId::GetEnvironmentVariableA,
-     [](const Scene& s) {
+     [](Scene& s) {
        char value[16];
        return Bits(s.p.GetEnvironmentVariableA("ORV_NO_SUCH_VARIABLE", value, sizeof value));
      },
      ERROR_ENVVAR_NOT_FOUND},
-    {CallId::CharLowerBuffA, [](const Scene& s) { return Lowered(s.p); }, 0},
+    {CallId::CharLowerBuffA, [](Scene& s) { return Lowered(s.p); }, 0},
     {CallId::CompareStringA,
-     [](const Scene& s) {
+     [](Scene& s) {
        return Bits(s.p.CompareStringA(LOCALE_USER_DEFAULT, 0x80000000, "a", 1, "a", 1));
      },
      ERROR_INVALID_FLAGS},
     {CallId::WinExec,
-     [](const Scene& s) { return Bits(s.p.WinExec(s.Path("missing.exe").c_str(), SW_SHOWNORMAL)); },
+     [](Scene& s) { return Bits(s.p.WinExec(s.Path("missing.exe").c_str(), SW_SHOWNORMAL)); },
      ERROR_FILE_NOT_FOUND},
     {CallId::MessageBoxA,
-     [](const Scene& s) {
+     [](Scene& s) {
        return Bits(s.p.MessageBoxA(reinterpret_cast<HWND>(std::intptr_t{0x1234}), "text", "caption",
                                    MB_OK));
      },
      ERROR_INVALID_WINDOW_HANDLE, kWineResult},
     {CallId::OutputDebugStringA,
-     [](const Scene& s) {
+     [](Scene& s) {
        s.p.OutputDebugStringA("conformance");
        return Result{0};
      },
      0},
     {CallId::LZOpenFileA,
-     [](const Scene& s) {
+     [](Scene& s) {
        OFSTRUCT info;
        return Bits(s.p.LZOpenFileA(s.Path("missing.txt").c_str(), &info, OF_READ));
      },
      0},
     {CallId::LZCopy,
-     [](const Scene& s) {  // into a file opened for reading only
+     [](Scene& s) {  // into a file opened for reading only
        OFSTRUCT info;
        for (const char* name : {"from.txt", "to.txt"}) {
          HANDLE h = s.p.CreateFileA(s.Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -299,79 +298,77 @@ const FailureCase kCases[] = {
        }
        INT from = s.p.LZOpenFileA(s.Path("from.txt").c_str(), &info, OF_READ);
        INT to = s.p.LZOpenFileA(s.Path("to.txt").c_str(), &info, OF_READ);
-       s.p.SetLastError(kPoison);
-       Result r = s.p.LZCopy(from, to);
-       s.p.LZClose(to);
-       s.p.LZClose(from);
-       return r;
+       s.Later([&s, from, to] {
+         s.p.LZClose(to);
+         s.p.LZClose(from);
+       });
+       s.Poison();
+       return s.p.LZCopy(from, to);
      },
      0},
     {CallId::LZClose,
-     [](const Scene& s) {
+     [](Scene& s) {
        s.p.LZClose(-1);
        return Result{0};
      },
      0},
     {CallId::GetVersionExA,
-     [](const Scene& s) {
+     [](Scene& s) {
        OSVERSIONINFOA info{};
        info.dwOSVersionInfoSize = 0;
        return Bits(s.p.GetVersionExA(&info));
      },
      ERROR_INSUFFICIENT_BUFFER},
-    {CallId::GetCurrentThread, [](const Scene& s) { return Bits(s.p.GetCurrentThread()); }, 0},
-    {CallId::GetCurrentProcess, [](const Scene& s) { return Bits(s.p.GetCurrentProcess()); }, 0},
+    {CallId::GetCurrentThread, [](Scene& s) { return Bits(s.p.GetCurrentThread()); }, 0},
+    {CallId::GetCurrentProcess, [](Scene& s) { return Bits(s.p.GetCurrentProcess()); }, 0},
     {CallId::OpenThreadToken,
-     [](const Scene& s) {
+     [](Scene& s) {
        HANDLE token = nullptr;
        return Bits(s.p.OpenThreadToken(s.p.GetCurrentThread(), TOKEN_QUERY, TRUE, &token));
      },
      ERROR_NO_TOKEN},
     {CallId::OpenProcessToken,
-     [](const Scene& s) {
+     [](Scene& s) {
        HANDLE token = nullptr;
        return Bits(s.p.OpenProcessToken(s.ClosedFile(), TOKEN_QUERY, &token));
      },
      ERROR_INVALID_HANDLE},
     {CallId::GetTokenInformation,
-     [](const Scene& s) {
+     [](Scene& s) {
        HANDLE token = nullptr;
        s.p.OpenProcessToken(s.p.GetCurrentProcess(), TOKEN_QUERY, &token);
+       s.Later([&s, token] { s.p.CloseHandle(token); });
        DWORD needed = 0;
-       s.p.SetLastError(kPoison);
+       s.Poison();
        Result r = Bits(s.p.GetTokenInformation(token, TokenGroups, nullptr, 0, &needed));
-       DWORD error = s.p.GetLastError();
        EXPECT_GT(needed, 0u) << "the size needed";
-       s.p.CloseHandle(token);
-       s.p.SetLastError(error);
        return r;
      },
      ERROR_INSUFFICIENT_BUFFER},
     {CallId::AllocateAndInitializeSid,
-     [](const Scene& s) {
+     [](Scene& s) {
        PSID sid = nullptr;
        return Bits(
            s.p.AllocateAndInitializeSid(&SECURITY_NT_AUTHORITY, 9, 0, 0, 0, 0, 0, 0, 0, 0, &sid));
      },
      ERROR_INVALID_SID},
     {CallId::EqualSid,
-     [](const Scene& s) {
+     [](Scene& s) {
        PSID a = s.Admins();
        PSID b = nullptr;
        s.p.AllocateAndInitializeSid(&SECURITY_NT_AUTHORITY, 1, 18, 0, 0, 0, 0, 0, 0, 0, &b);
-       s.p.SetLastError(kPoison);
-       Result r = Bits(s.p.EqualSid(a, b));
-       DWORD error = s.p.GetLastError();
-       s.p.FreeSid(a);
-       s.p.FreeSid(b);
-       s.p.SetLastError(error);
-       return r;
+       s.Later([&s, a, b] {
+         s.p.FreeSid(a);
+         s.p.FreeSid(b);
+       });
+       s.Poison();
+       return Bits(s.p.EqualSid(a, b));
      },
      ERROR_SUCCESS},
     {CallId::FreeSid,
-     [](const Scene& s) {
+     [](Scene& s) {
        PSID sid = s.Admins();
-       s.p.SetLastError(kPoison);
+       s.Poison();
        return Bits(s.p.FreeSid(sid));
      },
      0},
@@ -382,9 +379,11 @@ class ConformanceFailures : public Test, public ::testing::WithParamInterface<Fa
 TEST_P(ConformanceFailures, AsTheCallTableStates) {
   const FailureCase& c = GetParam();
   const CallInfo& info = Info(c.call);
+  Scene scene{P(), Path(""), {}};
   Poison();
-  Result result = c.fail(Scene{P(), Path("")});
+  Result result = c.fail(scene);
   DWORD error = P().GetLastError();
+  for (const auto& step : scene.undo) step();
   if (!info.CanFail()) {
     EXPECT_EQ(error, kPoison) << "a call that never fails keeps the last error";
     return;
