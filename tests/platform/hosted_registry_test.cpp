@@ -1,5 +1,5 @@
 // The simulated registry's own behaviour: the .reg reader and writer, rights of a user who
-// is not an administrator, the change list, and trees too big or deep for Windows tests.
+// is not an administrator, the launcher's view on 64-bit Windows, a tree too deep for Windows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
