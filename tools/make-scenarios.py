@@ -195,6 +195,85 @@ S["win64-installer-both"] = dict(
              **installed(key=WOW64_UNINSTALL), **{OBSOLETE: {"x": "y"}, WOW64_OBSOLETE: {"x": "y"}}))
 
 
+# Hostile uninstall entries: ".." above a root stays at the root, 100,000-character
+# folders and runs of blanks or quotes; nothing starts that is not on the drive.
+HOSTILE_LONG = "a" * 100000
+LIST = b"D:\\MODA.801\r\nSetup 2.0\r\n"
+for name, uninstall, c, list_at in (
+        ("dotdot", "C:\\..\\..\\..\\..\\etc\\OrvDel.Exe a b C:\\..\\..\\x", {"etc/Orv.Exe": PROGRAM},
+         "etc"),
+        ("dotdot-to-nothing", "C:\\..\\..\\..\\..\\etc\\OrvDel.Exe a b C:\\..\\..\\x", {}, None),
+        ("up-and-back", "C:\\ORV\\OrvDel.Exe a b C:\\..\\..\\ORV\\..\\DATA\\",
+         {"ORV/Orv.Exe": PROGRAM, "DATA/keep": b"k"}, "DATA"),
+        ("long-folder", "C:\\" + HOSTILE_LONG + "\\OrvDel.Exe a b C:\\D", {}, None),
+        ("long-data-folder", "C:\\ORV\\OrvDel.Exe a b C:\\" + HOSTILE_LONG, {"ORV/Orv.Exe": PROGRAM},
+         "ORV"),
+        ("long-blanks", "C:\\ORV\\OrvDel.Exe" + " " * 100000 + "a b C:\\ORV\\",
+         {"ORV/Orv.Exe": PROGRAM}, "ORV"),
+        ("long-quotes", "C:\\ORV\\OrvDel.Exe " + '"' * 100000, {"ORV/Orv.Exe": PROGRAM}, "ORV")):
+    S["hostile-uninstall-" + name] = dict(cd={"MODA.801": b"m"}, reg=installed(uninstall=uninstall),
+                                          c=c, after={"c/%s/AutoLoad.Lst" % list_at: LIST} if list_at else {})
+# Reserved device names are ordinary names on a medium, and a 254-character name is listed.
+S["hostile-medium-names"] = dict(
+    cd={"CON.801": b"m", "nul.101": b"m", "M" + "x" * 250 + ".801": b"m"},
+    reg=installed(uninstall="C:\\ORV\\OrvDel.Exe a b C:\\ORV\\"), c={"ORV/Orv.Exe": PROGRAM},
+    after={"c/ORV/AutoLoad.Lst": b"D:\\CON.801\r\nD:\\M" + b"x" * 250 + b".801\r\nD:\\nul.101\r\nSetup 2.0\r\n"})
+# The obsolete tree goes whole, deep and wide, long and odd names included; its per-user copy
+# and a key whose name only begins like it stay.
+deep = {OBSOLETE: {"v": "x"}}
+for i in range(40):
+    deep[OBSOLETE + "".join("\\k%d" % j for j in range(i + 1))] = {"v": 1}
+for i in range(20):
+    deep[OBSOLETE + "\\" + "n" * 250 + " .\xe9" + str(i)] = {}
+deep[OBSOLETE + "X"] = {}
+deep[OBSOLETE.replace("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER") + "\\k0"] = {}
+S["obsolete-key-tree"] = dict(cd=medium(), reg=deep)
+
+# The escaped-error box cuts the module name to 63 characters; each failing step has its own.
+for name, call, nth in (("sid", "AllocateAndInitializeSid", 1), ("groups", "GetTokenInformation", 2)):
+    S["administrator-probe-fails-" + name] = dict(
+        cd=medium(), reg={OBSOLETE: {"x": "y"}},
+        json={"run": {"self": "D:\\dir\\" + "N" * 70}, "faults": [{"call": call, "nth": nth, "error": 5}]})
+# Only a backslash before "orvdel" makes the run silent.
+S["not-silent-without-backslash"] = dict(cd=medium(), reg={OBSOLETE: {"x": "y"}},
+                                         json={"run": {"self": "D:\\xorvdel.exe"}})
+S["version-query-fails"] = dict(cd=medium(), json={"user": {"admin": False}, "faults": [
+    {"call": "GetVersionExA", "nth": 1, "error": 5}]})
+
+# The compressed set-up program that does not open, or whose target does not.
+for name, nth in (("source", 1), ("target", 2)):
+    S["setup-compressed-%s-fails" % name] = dict(cd=medium("compressed"), json={"faults": [
+        {"call": "LZOpenFileA", "nth": nth, "error": 5}]})
+# A damaged expansion over an older program leaves what it wrote, never the old program.
+S["setup-damaged-over-old"] = dict(
+    cd=dict(medium("compressed"), **{"Orv.Ex_": compressed(PROGRAM)[:20]}),
+    extra_c={"TEMP/Orv.exe": b"an older program that is longer than the expansion"},
+    after={"c/TEMP/Orv.exe": b""})
+
+# The screen-reader deployment's other ends, each with its log.
+JAWS_LOG = {"log_dir": "C:\\LOGS\\"}
+CLASSES = r"HKEY_LOCAL_MACHINE\Software\Classes"
+for name, keys, json_extra in (
+        ("refused", jaws_keys(), {"user": {"admin": False}}),
+        ("empty-file-type", {CLASSES + r"\.jcf": {"": ""}}, {}),
+        ("no-command-key", {CLASSES + r"\.jcf": {"": "JAWS.Configuration"}}, {}),
+        ("empty-command", jaws_keys(""), {}),
+        ("another-tool", jaws_keys(r"C:\JAWS\jconfig2.exx"), {}),
+        ("no-settings", jaws_keys(), {}),
+        ("command-wrong-type", jaws_keys(5), {})):
+    S["jaws-" + name] = dict(cd=medium(), reg=keys, json=dict(JAWS_LOG, **json_extra))
+# A hidden settings folder is served; a folder in the copy's place is a failed copy.
+S["jaws-hidden-and-blocked"] = dict(
+    cd=medium(), reg=jaws_keys(), c={"JAWS/Settings/X/x.ini": b"x", "JAWS/Settings/Y/Orv.Jcf/x": b"x"},
+    json=dict(JAWS_LOG, attributes={"C:\\JAWS\\Settings\\X": "H"}),
+    after={"c/JAWS/Settings/X/Orv.Jcf": b"jaws config"})
+# No copy unless the medium's stamp is greater: equal, or newer within one two-second step.
+for name, medium_time in (("same-stamp", "2002-06-01 12:00:00"), ("within-two-seconds", "2002-06-01 12:00:01")):
+    S["jaws-" + name] = dict(cd=medium(), reg=jaws_keys(), c={"JAWS/Settings/S/Orv.Jcf": b"old"},
+                             json=dict(JAWS_LOG, times={"C:\\JAWS\\Settings\\S\\Orv.Jcf": "2002-06-01 12:00:00",
+                                                        "D:\\Orv.JCF": medium_time}))
+
+
 def write_files(root, files):
     for relative, data in files.items():
         path = os.path.join(root, relative)
@@ -212,6 +291,8 @@ def lay_out(name, layout):
     os.makedirs(os.path.join(dir, "cd"))
     write_files(os.path.join(dir, "c", "TEMP"), {".keep": b""})
     write_files(os.path.join(dir, "cd"), layout.get("cd", {}))
+    # after/: files as a run in place must leave them (the transcript names only changes).
+    write_files(os.path.join(dir, "after"), layout.get("after", {}))
     write_files(os.path.join(dir, "c"), dict(layout.get("c", {}), **layout.get("extra_c", {})))
     machine = {"drives": {"C": {"type": "fixed", "path": "c"}, "D": {"type": "cdrom", "path": "cd"}}}
     if "reg" in layout:

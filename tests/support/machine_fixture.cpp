@@ -23,6 +23,20 @@ std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) 
   return names;
 }
 
+std::string ReadOnMachine(platform::Platform& os, const std::string& path) {
+  std::string bytes;
+  platform::HANDLE file =
+      os.CreateFileA(path.c_str(), platform::GENERIC_READ, platform::FILE_SHARE_READ, nullptr,
+                     platform::OPEN_EXISTING, 0, nullptr);
+  if (file == platform::INVALID_HANDLE_VALUE) return bytes;
+  char block[4096];
+  platform::DWORD read = 0;
+  while (os.ReadFile(file, block, sizeof(block), &read, nullptr) && read != 0)
+    bytes.append(block, read);
+  os.CloseHandle(file);
+  return bytes;
+}
+
 std::string Slurp(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

@@ -17,6 +17,8 @@ namespace testing_support {
 
 // The names a directory search returns, in order; empty when it finds nothing.
 std::vector<std::string> FindNames(platform::Platform& os, const char* pattern);
+// A file's bytes read through the machine's own calls; empty when it does not open.
+std::string ReadOnMachine(platform::Platform& os, const std::string& path);
 // A host file's bytes; empty when it cannot be read.
 std::string Slurp(const std::filesystem::path& file);
 

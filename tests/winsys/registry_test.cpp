@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/faults/faults.h"
-#include "tests/winsys/started_machine.h"
+#include "tests/support/started_machine.h"
 #include "winsys/errors.h"
 
 namespace {
