@@ -112,12 +112,43 @@ S["modules-quoted-uninstall"] = dict(
     reg=installed(uninstall='"C:\\Program Files\\ORV\\OrvDel.Exe" a b "C:\\Program Files\\ORV\\DATA"'),
     c={"Program Files/ORV/Orv.Exe": PROGRAM})
 
+# The module list goes to the data folder only when a probe file can be written there; no
+# probe leaves a file or brings up the system's box for a drive without a medium.
+DRIVES = {"drives": {"A": {"type": "removable", "path": None}, "C": {"type": "fixed", "path": "c"},
+                     "D": {"type": "cdrom", "path": "cd"}, "E": {"type": "cdrom", "path": None},
+                     "N": {"type": "remote", "path": "net"}}}
+for name, data_dir in (("network", "N:\\"), ("no-medium-removable", "A:\\"),
+                       ("no-medium-cdrom", "E:\\"), ("unc", "\\\\server\\share"),
+                       # Relative: the first character names the drive tested, the probe
+                       # goes to the current folder.
+                       ("relative-on-a-drive", "dir"), ("relative-no-drive", "xyz")):
+    S["modules-datadir-" + name] = dict(
+        cd={"MODA.801": b"m"}, reg=installed(uninstall="C:\\ORV\\OrvDel.Exe a b " + data_dir),
+        c=dict(INSTALLED_PROGRAM, **{"dir/.keep": b"", "xyz/.keep": b""}),
+        folders={"net": {".keep": b""}}, json=DRIVES)
+S["modules-datadir-removable"] = dict(
+    cd={"MODA.801": b"m"}, reg=installed(uninstall="C:\\ORV\\OrvDel.Exe a b A:\\"), c=INSTALLED_PROGRAM,
+    folders={"a": {".keep": b""}, "net": {".keep": b""}},
+    json={"drives": dict(DRIVES["drives"], A={"type": "removable", "path": "a"})})
+S["modules-datadir-protected"] = dict(
+    cd={"MODA.801": b"m"}, c=dict(INSTALLED_PROGRAM, **{"Program Files/DATA/x": b"x"}),
+    reg=installed(uninstall="C:\\ORV\\OrvDel.Exe a b C:\\Program Files\\DATA", key=UNINSTALL_USER),
+    json={"user": {"admin": False}, "protected": ["C:\\Program Files"]})
+S["modules-datadir-leftover-probe"] = dict(
+    cd={"MODA.801": b"m"}, reg=installed(), c=dict(INSTALLED_PROGRAM, **{"ORV/DATA/$$$.$$$": b"older"}),
+    json={"attributes": {"C:\\ORV\\DATA\\$$$.$$$": "R"}})
+
 # Where the set-up program comes from.
 S["setup-compressed"] = dict(cd=medium("compressed"))
 S["setup-both"] = dict(cd=medium("both"))
 S["setup-orv-win32"] = dict(cd=dict(medium("compressed", "orv/win32/"), **{"README.TXT": b"r"}))
 S["setup-damaged"] = dict(cd=dict(medium("compressed"), **{"Orv.Ex_": compressed(PROGRAM)[:20]}))
 S["temp-unavailable"] = dict(cd=medium("compressed"), json={"temp": ""})
+# A temporary folder named without its backslash gets one; one too long for the buffer counts
+# as none, unreported.
+S["temp-without-backslash"] = dict(cd=medium("compressed"), json={"temp": "C:\\TMP"},
+                                   extra_c={"TMP/.keep": b""})
+S["temp-too-long"] = dict(cd=medium("compressed"), json={"temp": "C:\\" + "t" * 260 + "\\"})
 
 # The automatic start and the installed program's stamp.
 for name, installed_time in (("newer", T_NEW), ("equal", T_MEDIUM), ("older", T_OLD)):
@@ -156,6 +187,11 @@ S["jaws-current"] = dict(cd=medium(), reg=jaws_keys(),
                                "times": {"C:\\JAWS\\Settings\\enu\\Orv.Jcf": T_NEW,
                                          "D:\\Orv.JCF": T_MEDIUM}})
 S["jaws-not-installed"] = dict(cd=medium(), json={"log_dir": "C:\\LOGS\\"}, c={"LOGS/x": b""})
+# The log folder is a plain prefix of the log file's name: no backslash is added.
+S["log-dir-plain-prefix"] = dict(
+    cd=medium(), json={"log_dir": "C:\\LOGS"}, c={"LOGS/x": b"", "LOGSStartup.Log": b"old\r\n"},
+    after={"c/LOGSStartup.Log": b"old\r\n" + b"Registry Open Failed for Key: DisplayName\r\n" * 2 +
+           b"Registry Open Failed for Key: UninstallString\r\n" * 2 + b"  JAWS: Not Installed\r\n"})
 S["jaws-quoted-command"] = dict(cd=medium(), reg=jaws_keys('"C:\\JAWS\\jconfig.exe" /q'),
                                 c=jaws_c, json={"log_dir": "C:\\LOGS\\"})
 S["jaws-wrong-type"] = dict(cd=medium(), reg={r"HKEY_LOCAL_MACHINE\Software\Classes\.jcf": {"": 7}},
@@ -293,6 +329,8 @@ def lay_out(name, layout):
     write_files(os.path.join(dir, "cd"), layout.get("cd", {}))
     # after/: files as a run in place must leave them (the transcript names only changes).
     write_files(os.path.join(dir, "after"), layout.get("after", {}))
+    for folder, files in layout.get("folders", {}).items():  # drive folders beyond c and cd
+        write_files(os.path.join(dir, folder), files)
     write_files(os.path.join(dir, "c"), dict(layout.get("c", {}), **layout.get("extra_c", {})))
     machine = {"drives": {"C": {"type": "fixed", "path": "c"}, "D": {"type": "cdrom", "path": "cd"}}}
     if "reg" in layout:

@@ -1,8 +1,5 @@
 #include "tests/support/machine_fixture.h"
 
-#include "launcher/launcher.h"
-#include "winsys/log.h"
-
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -91,18 +88,6 @@ hosted::HostedPlatform& TempMachine::Start() {
   platform_ = std::make_unique<hosted::HostedPlatform>(config, transcript);
   installed_ = std::make_unique<platform::ScopedPlatform>(*platform_);
   return *platform_;
-}
-
-int TempMachine::RunLauncher(std::vector<faults::Rule> extraFaults) {
-  for (const auto& fault : config.faults)
-    extraFaults.push_back({fault.call, fault.nth, fault.error});
-  Start();
-  faults::FaultPlatform failing(*platform_, std::move(extraFaults));
-  platform::ScopedPlatform installed(failing);
-  winsys::LogListener() = [this](const std::string& line) { transcript.Log(line); };
-  int code = launcher::RunLauncher();
-  winsys::LogListener() = nullptr;
-  return code;
 }
 
 std::vector<hosted::Event> TempMachine::Events(const std::string& kind) const {

@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/faults/faults.h"
 #include "platform/hosted/machine/config.h"
 #include "platform/hosted/machine/hosted.h"
 #include "platform/hosted/machine/transcript.h"
@@ -46,9 +45,6 @@ class TempMachine {
   hosted::HostedPlatform& Platform() { return *platform_; }
   hosted::Transcript transcript;
 
-  // Runs the whole launcher once, with the configured faults and these, recording log lines
-  // in the transcript; returns the exit code.
-  int RunLauncher(std::vector<faults::Rule> extraFaults = {});
   // The events of one kind, in order.
   std::vector<hosted::Event> Events(const std::string& kind) const;
   // One text field of every event of a kind, in order: Texts("box", "caption").

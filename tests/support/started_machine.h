@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/faults/faults.h"
 #include "tests/support/machine_fixture.h"
 #include "winsys/winsys.h"
 

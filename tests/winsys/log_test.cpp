@@ -1,4 +1,5 @@
-// The reporting conventions and the byte rules of the startup log.
+// The reporting conventions and the byte rules of the startup log; the log-dir-plain-prefix
+// and jaws-* scenarios pin where the log goes and that it is never created.
 #include <gtest/gtest.h>
 
 #include "tests/support/started_machine.h"
@@ -75,33 +76,6 @@ TEST_F(LogTest, ARecordIsCutAt255Bytes) {
     std::string file = machine.Read("c/Logs/Startup.Log");
     ASSERT_EQ(file.size(), 5 + c.bytes);
     EXPECT_EQ(file.substr(file.size() - c.tail.size()), c.tail);
-  }
-}
-
-TEST_F(LogTest, TheLogDirectoryIsAPlainPrefixAndNoLogFileIsCreated) {
-  const struct {
-    const char* logDir;
-    const char* file;  // below c/, empty at the start; null: none
-    Lines list;
-    const char* written;
-  } cases[] = {
-      {"C:\\Logs", "LogsStartup.Log", {"line"}, "line\r\n"},
-      {"C:\\Logs\\", nullptr, {"line"}, nullptr},
-      {"", "Startup.Log", {}, ""},  // no log directory: inert
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.logDir);
-    std::filesystem::remove_all(machine.dir / "c");
-    machine.MakeDir("c/Logs");
-    if (c.file) machine.Write(std::string("c/") + c.file, "");
-    machine.config.logDir = c.logDir;
-    Start();
-    winsys::LogLine("line");
-    EXPECT_EQ(Log(), c.list);
-    if (c.file) {
-      EXPECT_EQ(machine.Read(std::string("c/") + c.file), c.written);
-    }
-    EXPECT_EQ(machine.Platform().Files().Changes().size(), c.written && *c.written ? 1u : 0u);
   }
 }
 
