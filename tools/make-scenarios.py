@@ -34,6 +34,8 @@ def medium(setup="plain", prefix=""):
 
 
 def reg_value(value):
+    if isinstance(value, bytes):  # an expandable string
+        return "hex(2):" + ",".join("%02x" % byte for byte in value)
     if isinstance(value, int):
         return "dword:%08x" % value
     return '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
@@ -75,6 +77,14 @@ S["installed-modules"] = dict(
         "betaeng.801": b"b", "readme.txt": b"r", "xcommon.801": b"x", "EXTRA101.ZIP": b"e",
         "COMMONX.101": b"c", ".hidden801": b"h", "Old801/file.txt": b"d"},
     reg=installed(), c=INSTALLED_PROGRAM)
+# A module is a name holding "801" or "101" that is not the install set's: install.801 and
+# betaeng.801 exactly, common* and lang* as prefixes, in any case; dotted names are none.
+S["modules-names"] = dict(
+    cd={n: b"m" for n in ("8-01.txt", "INSTALL.801", "install.8011", "BetaEng.801", "lang101", ".801",
+                          "..801", "801", "la801", "comm801", "\u00c4801")},
+    reg=installed(), c=INSTALLED_PROGRAM,
+    after={"c/ORV/DATA/AutoLoad.Lst": b"D:\\801\r\nD:\\comm801\r\nD:\\install.8011\r\nD:\\la801\r\n"
+                                      b"D:\\\xc4801\r\nSetup 2.0\r\n"})
 S["installed-missing-complete"] = dict(cd=medium(), reg=installed())
 S["installed-missing-incomplete"] = dict(cd={"MODA.801": b"m"}, reg=installed())
 S["version-lower-bound"] = dict(cd={"MODA.801": b"m"}, reg=installed("Orvanel 7"),
@@ -137,6 +147,20 @@ S["modules-datadir-protected"] = dict(
 S["modules-datadir-leftover-probe"] = dict(
     cd={"MODA.801": b"m"}, reg=installed(), c=dict(INSTALLED_PROGRAM, **{"ORV/DATA/$$$.$$$": b"older"}),
     json={"attributes": {"C:\\ORV\\DATA\\$$$.$$$": "R"}})
+
+# The installation folder is the uninstaller's folder when the uninstaller is OrvDel.Exe in any
+# case, the data folder the fourth word; relative ones are taken from the current folder.
+for name, uninstall, c in (
+        ("upper-case", "C:\\P\\ORVDEL.EXE a b D", {"P/Orv.Exe": PROGRAM, "D/.keep": b""}),
+        ("other-uninstaller", "C:\\P\\Remove.exe a b C:\\D",
+         {"P/Orv.Exe": PROGRAM, "D/.keep": b""}),
+        ("no-words", "C:\\P\\OrvDel.Exe", {"P/Orv.Exe": PROGRAM}),
+        ("no-folder", "OrvDel.Exe a b C:\\D", {"P/Orv.Exe": PROGRAM, "D/.keep": b""}),
+        ("expandable", b"%ProgramFiles%\\P\\OrvDel.Exe a b %ProgramFiles%\\D\0",
+         {"%ProgramFiles%/P/Orv.Exe": PROGRAM, "%ProgramFiles%/D/.keep": b""})):
+    S["uninstall-" + name] = dict(cd={"MODA.801": b"m"}, c=c, json={"log_dir": "C:\\LOGS\\"},
+                                  reg={UNINSTALL_USER: {"DisplayName": "Orvanel 9.1",
+                                                        "UninstallString": uninstall}})
 
 # Where the set-up program comes from.
 S["setup-compressed"] = dict(cd=medium("compressed"))
