@@ -11,6 +11,7 @@
 
 #include "launcher/launcher.h"
 #include "platform/faults/faults.h"
+#include "platform/hosted/machine/private_copy.h"
 #include "tests/support/machine_fixture.h"
 
 namespace {
@@ -33,10 +34,7 @@ Outcome RunOnce(const std::string& scenario, unsigned k, const fs::path& work) {
   fs::remove_all(work);
   fs::copy(kSuite / scenario, work, fs::copy_options::recursive);
   hosted::MachineConfig config = hosted::LoadMachineConfig(work);
-  std::map<char, fs::path> roots;
-  for (const auto& drive : config.drives)
-    if (drive.folder) roots[drive.letter] = *drive.folder;
-  hosted::ApplyFileTimes(config, roots);
+  hosted::ApplyFileTimes(config, hosted::InPlaceRoots(config));
   hosted::Transcript transcript;
   Outcome outcome;
   {
