@@ -157,7 +157,9 @@ for name, uninstall, c in (
         ("no-words", "C:\\P\\OrvDel.Exe", {"P/Orv.Exe": PROGRAM}),
         ("no-folder", "OrvDel.Exe a b C:\\D", {"P/Orv.Exe": PROGRAM, "D/.keep": b""}),
         ("expandable", b"%ProgramFiles%\\P\\OrvDel.Exe a b %ProgramFiles%\\D\0",
-         {"%ProgramFiles%/P/Orv.Exe": PROGRAM, "%ProgramFiles%/D/.keep": b""})):
+         # The program is started by the relative path from its own folder.
+         {"%ProgramFiles%/P/Orv.Exe": PROGRAM, "%ProgramFiles%/D/.keep": b"",
+          "%ProgramFiles%/P/%ProgramFiles%/P/Orv.Exe": PROGRAM})):
     S["uninstall-" + name] = dict(cd={"MODA.801": b"m"}, c=c, json={"log_dir": "C:\\LOGS\\"},
                                   reg={UNINSTALL_USER: {"DisplayName": "Orvanel 9.1",
                                                         "UninstallString": uninstall}})
@@ -168,11 +170,9 @@ S["setup-both"] = dict(cd=medium("both"))
 S["setup-orv-win32"] = dict(cd=dict(medium("compressed", "orv/win32/"), **{"README.TXT": b"r"}))
 S["setup-damaged"] = dict(cd=dict(medium("compressed"), **{"Orv.Ex_": compressed(PROGRAM)[:20]}))
 S["temp-unavailable"] = dict(cd=medium("compressed"), json={"temp": ""})
-# A temporary folder named without its backslash gets one; one too long for the buffer counts
-# as none, unreported.
+# A temporary folder named without its backslash gets one.
 S["temp-without-backslash"] = dict(cd=medium("compressed"), json={"temp": "C:\\TMP"},
                                    extra_c={"TMP/.keep": b""})
-S["temp-too-long"] = dict(cd=medium("compressed"), json={"temp": "C:\\" + "t" * 260 + "\\"})
 
 # The automatic start and the installed program's stamp.
 for name, installed_time in (("newer", T_NEW), ("equal", T_MEDIUM), ("older", T_OLD)):

@@ -53,6 +53,14 @@ TEST_F(PathsTest, ShortPathFallsBackToThePathItself) {
   EXPECT_EQ(winsys::ShortPath(deep), deep);
 }
 
+// The temp-* scenarios pin the usual answers and the report of an empty one.
+TEST_F(PathsTest, ATempDirTooLongForTheBufferIsNoneAndUnreported) {
+  machine.config.temp = "C:\\" + std::string(260, 't') + "\\";
+  machine.Start();
+  EXPECT_EQ(winsys::GetTempDir(), "");
+  EXPECT_TRUE(machine.Events("box").empty());
+}
+
 TEST_F(PathsTest, CompareNoCaseFoldsCodePage1252Letters) {
   auto& hosted = machine.Start();
   EXPECT_EQ(winsys::CompareNoCase("autorun", "AUTORUN"), 0);
