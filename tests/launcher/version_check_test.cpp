@@ -1,10 +1,8 @@
-// The version-number and module-name rules at their edges; the version-* and too-old-*
-// scenarios and the installed-modules medium pin the common cases.
+// The version-number rule at its edges; the version-* and too-old-* scenarios pin the common
+// cases, and the modules-names medium the module-name rule.
 #include "launcher/version_check.h"
 
 #include <gtest/gtest.h>
-
-#include "tests/support/machine_fixture.h"
 
 namespace {
 
@@ -34,27 +32,6 @@ TEST(VersionNumber, DigitsPaddedToSevenOrEightAndTheTooOldBand) {
     EXPECT_EQ(InstalledVersionNumber(c.displayName), c.number);
     EXPECT_EQ(launcher::TooOldForModules(c.number), c.tooOld);
   }
-}
-
-TEST(ModuleName, KeepsModulesAndExcludesTheInstallSet) {
-  testing_support::TempMachine machine;
-  machine.Start();  // names are compared through the platform's locale comparison
-  const std::pair<const char*, bool> cases[] = {
-      {"8-01.txt", false},
-      {"INSTALL.801", false},
-      {"install.8011", true},
-      {"BetaEng.801", false},
-      {"lang101", false},
-      {".801", false},
-      {"..801", false},
-      {"801", true},
-      {"la801", true},
-      {"comm801", true},
-      {"\xC4"
-       "801",
-       true},
-  };
-  for (const auto& [name, module] : cases) EXPECT_EQ(launcher::IsModuleFile(name), module) << name;
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
 #include "tests/support/machine_fixture.h"
 
-#include "launcher/launcher.h"
-#include "winsys/log.h"
-
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -21,6 +18,20 @@ std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) 
   while (os.FindNextFileA(search, &data));
   os.FindClose(search);
   return names;
+}
+
+std::string ReadOnMachine(platform::Platform& os, const std::string& path) {
+  std::string bytes;
+  platform::HANDLE file =
+      os.CreateFileA(path.c_str(), platform::GENERIC_READ, platform::FILE_SHARE_READ, nullptr,
+                     platform::OPEN_EXISTING, 0, nullptr);
+  if (file == platform::INVALID_HANDLE_VALUE) return bytes;
+  char block[4096];
+  platform::DWORD read = 0;
+  while (os.ReadFile(file, block, sizeof(block), &read, nullptr) && read != 0)
+    bytes.append(block, read);
+  os.CloseHandle(file);
+  return bytes;
 }
 
 std::string Slurp(const fs::path& file) {
@@ -77,18 +88,6 @@ hosted::HostedPlatform& TempMachine::Start() {
   platform_ = std::make_unique<hosted::HostedPlatform>(config, transcript);
   installed_ = std::make_unique<platform::ScopedPlatform>(*platform_);
   return *platform_;
-}
-
-int TempMachine::RunLauncher(std::vector<faults::Rule> extraFaults) {
-  for (const auto& fault : config.faults)
-    extraFaults.push_back({fault.call, fault.nth, fault.error});
-  Start();
-  faults::FaultPlatform failing(*platform_, std::move(extraFaults));
-  platform::ScopedPlatform installed(failing);
-  winsys::LogListener() = [this](const std::string& line) { transcript.Log(line); };
-  int code = launcher::RunLauncher();
-  winsys::LogListener() = nullptr;
-  return code;
 }
 
 std::vector<hosted::Event> TempMachine::Events(const std::string& kind) const {

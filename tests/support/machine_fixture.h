@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/faults/faults.h"
 #include "platform/hosted/machine/config.h"
 #include "platform/hosted/machine/hosted.h"
 #include "platform/hosted/machine/transcript.h"
@@ -17,6 +16,8 @@ namespace testing_support {
 
 // The names a directory search returns, in order; empty when it finds nothing.
 std::vector<std::string> FindNames(platform::Platform& os, const char* pattern);
+// A file's bytes read through the machine's own calls; empty when it does not open.
+std::string ReadOnMachine(platform::Platform& os, const std::string& path);
 // A host file's bytes; empty when it cannot be read.
 std::string Slurp(const std::filesystem::path& file);
 
@@ -44,9 +45,6 @@ class TempMachine {
   hosted::HostedPlatform& Platform() { return *platform_; }
   hosted::Transcript transcript;
 
-  // Runs the whole launcher once, with the configured faults and these, recording log lines
-  // in the transcript; returns the exit code.
-  int RunLauncher(std::vector<faults::Rule> extraFaults = {});
   // The events of one kind, in order.
   std::vector<hosted::Event> Events(const std::string& kind) const;
   // One text field of every event of a kind, in order: Texts("box", "caption").

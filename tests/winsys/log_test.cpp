@@ -1,36 +1,20 @@
-// The reporting conventions and the byte rules of the startup log.
+// The reporting conventions and the byte rules of the startup log; the log-dir-plain-prefix
+// and jaws-* scenarios pin where the log goes and that it is never created.
 #include <gtest/gtest.h>
 
-#include "tests/support/machine_fixture.h"
+#include "tests/support/started_machine.h"
 #include "winsys/log.h"
-#include "winsys/winsys.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using testing_support::Lines;
 
-// The module started on a machine, as the entry starts it, and shut down at the end.
-class WinsysTest : public ::testing::Test {
+class LogTest : public testing_support::StartedMachineTest {
  protected:
-  void Start(std::vector<faults::Rule> rules = {}) {
-    installed.reset();  // the previous start's platform goes with the machine's
-    machine.Start();
-    failing = std::make_unique<faults::FaultPlatform>(machine.Platform(), std::move(rules));
-    installed = std::make_unique<platform::ScopedPlatform>(*failing);
-    winsys::WinsysStartup(shutdown);
-  }
-  void TearDown() override {
-    for (auto step : shutdown) step();
-  }
   Lines Captions() const { return machine.Texts("box", "caption"); }
-
-  testing_support::TempMachine machine;
-  std::unique_ptr<faults::FaultPlatform> failing;
-  std::unique_ptr<platform::ScopedPlatform> installed;
-  std::vector<winsys::ShutdownStep> shutdown;
 };
 
-TEST_F(WinsysTest, OnlyALastErrorWithSystemTextIsReportedAndLogged) {
+TEST_F(LogTest, OnlyALastErrorWithSystemTextIsReportedAndLogged) {
   machine.config.logDir = "C:\\";
   Start();
   for (platform::DWORD code : {0u, 0xDEADu, 2u}) {
@@ -39,15 +23,15 @@ TEST_F(WinsysTest, OnlyALastErrorWithSystemTextIsReportedAndLogged) {
   }
   ASSERT_EQ(Captions(), Lines{"Windows Error: GetTempPath"});
   EXPECT_EQ(machine.Texts("box", "text"), Lines{"The system cannot find the file specified. "});
-  EXPECT_EQ(*winsys::Winsys().logList,
+  EXPECT_EQ(Log(),
             Lines{"Windows Error (GetTempPath) The system cannot find the file specified. "});
 }
 
-TEST_F(WinsysTest, AFailingBoxIsReportedOnceAndNeverLoops) {
+TEST_F(LogTest, AFailingBoxIsReportedOnceAndNeverLoops) {
   for (unsigned nth : {1u, 0u}) {
     SCOPED_TRACE(nth);
     machine.transcript = {};
-    Start({{"MessageBoxA", nth, platform::ERROR_INVALID_WINDOW_HANDLE}});
+    Start("", {{"MessageBoxA", nth, platform::ERROR_INVALID_WINDOW_HANDLE}});
     EXPECT_EQ(winsys::SafeMessageBox(nullptr, "text", "Setup Error", 0), 0);
     // Every box failing: the report's own box fails too and is not reported again.
     EXPECT_EQ(Captions(), nth == 1 ? Lines{"Windows Error: MessageBox"} : Lines{});
@@ -68,7 +52,7 @@ class StartLeavingAnError : public faults::FaultPlatform {
   platform::UINT result_;
 };
 
-TEST_F(WinsysTest, OnlyStartResultsBelow32AreReported) {
+TEST_F(LogTest, OnlyStartResultsBelow32AreReported) {
   Start();
   for (platform::UINT result : {31u, 32u}) {
     StartLeavingAnError starting(machine.Platform(), result);
@@ -78,13 +62,12 @@ TEST_F(WinsysTest, OnlyStartResultsBelow32AreReported) {
   EXPECT_EQ(Captions(), Lines{"Windows Error: WinExec"});
 }
 
-TEST_F(WinsysTest, ARecordIsCutAt255Bytes) {
+TEST_F(LogTest, ARecordIsCutAt255Bytes) {
   const struct {
     std::size_t length;
     std::string tail;   // the last bytes written
     std::size_t bytes;  // how many bytes the record adds
   } cases[] = {{0, "old\r\n\r\n", 2}, {253, "x\r\n", 255}, {254, "xx\r", 255}, {300, "xxx", 255}};
-  machine.config.logDir = "C:\\Logs\\";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.length);
     machine.Write("c/Logs/Startup.Log", "old\r\n");
@@ -93,33 +76,6 @@ TEST_F(WinsysTest, ARecordIsCutAt255Bytes) {
     std::string file = machine.Read("c/Logs/Startup.Log");
     ASSERT_EQ(file.size(), 5 + c.bytes);
     EXPECT_EQ(file.substr(file.size() - c.tail.size()), c.tail);
-  }
-}
-
-TEST_F(WinsysTest, TheLogDirectoryIsAPlainPrefixAndNoLogFileIsCreated) {
-  const struct {
-    const char* logDir;
-    const char* file;  // below c/, empty at the start; null: none
-    Lines list;
-    const char* written;
-  } cases[] = {
-      {"C:\\Logs", "LogsStartup.Log", {"line"}, "line\r\n"},
-      {"C:\\Logs\\", nullptr, {"line"}, nullptr},
-      {"", "Startup.Log", {}, ""},  // no log directory: inert
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.logDir);
-    std::filesystem::remove_all(machine.dir / "c");
-    machine.MakeDir("c/Logs");
-    if (c.file) machine.Write(std::string("c/") + c.file, "");
-    machine.config.logDir = c.logDir;
-    Start();
-    winsys::LogLine("line");
-    EXPECT_EQ(*winsys::Winsys().logList, c.list);
-    if (c.file) {
-      EXPECT_EQ(machine.Read(std::string("c/") + c.file), c.written);
-    }
-    EXPECT_EQ(machine.Platform().Files().Changes().size(), c.written && *c.written ? 1u : 0u);
   }
 }
 

@@ -1,14 +1,14 @@
-// The version and administrator probes, seen through whole runs of the launcher.
+// The version and administrator probes as start-up runs them; the version-query-fails and
+// administrator-probe-fails* scenarios pin their reports.
 #include <gtest/gtest.h>
 
-#include "tests/support/machine_fixture.h"
-#include "winsys/winsys.h"
+#include "tests/support/started_machine.h"
 
 namespace {
 
-using testing_support::TempMachine;
+class ProbesTest : public testing_support::StartedMachineTest {};
 
-TEST(VersionProbe, SetsTheVersionFacts) {
+TEST_F(ProbesTest, VersionFacts) {
   const struct {
     platform::DWORD major, minor, platformId;
     bool is50, is51Up, isNT;
@@ -17,12 +17,11 @@ TEST(VersionProbe, SetsTheVersionFacts) {
                {6, 1, 2, false, false, true}, {4, 10, 1, false, false, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor));
-    TempMachine machine;
     machine.config.osMajor = c.major;
     machine.config.osMinor = c.minor;
     machine.config.osPlatform = c.platformId;
     machine.config.userAdmin = false;
-    EXPECT_EQ(machine.RunLauncher(), 0);
+    Start();
     const winsys::State& state = winsys::Winsys();
     EXPECT_EQ(state.OsMajorVersion, static_cast<int>(c.major));
     EXPECT_EQ(state.OsMinorVersion, static_cast<int>(c.minor));
@@ -34,20 +33,7 @@ TEST(VersionProbe, SetsTheVersionFacts) {
   }
 }
 
-// No box when the failure leaves no error: the report's rule, which the log tests pin.
-TEST(VersionProbe, AFailedQueryLeavesZerosAndIsReported) {
-  TempMachine machine;
-  machine.config.userAdmin = false;
-  EXPECT_EQ(machine.RunLauncher({{"GetVersionExA", 1, 5}}), 0);
-  // The run goes on: the default machine has no install set.
-  EXPECT_EQ(machine.Texts("box", "caption"),
-            (std::vector<std::string>{"Windows Error: GetVersionEx", "Check Startup"}));
-  EXPECT_EQ(winsys::Winsys().OsMajorVersion, 0);
-  EXPECT_FALSE(winsys::Winsys().OsIsNT);
-  EXPECT_TRUE(winsys::Winsys().UserIsAdmin);
-}
-
-TEST(AdministratorProbe, ReadsTheRightToken) {
+TEST_F(ProbesTest, TheAdministratorProbeReadsTheRightToken) {
   const struct {
     const char* name;
     bool admin, denyOnly, impersonating;
@@ -65,11 +51,10 @@ TEST(AdministratorProbe, ReadsTheRightToken) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TempMachine machine;
     machine.config.userAdmin = c.admin;
     machine.config.userAdminDenyOnly = c.denyOnly;
     machine.config.userImpersonating = c.impersonating;
-    EXPECT_EQ(machine.RunLauncher(c.faults), 0);
+    Start("", c.faults);
     EXPECT_EQ(winsys::Winsys().UserIsAdmin, c.expected);
   }
 }

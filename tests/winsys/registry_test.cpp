@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/faults/faults.h"
-#include "tests/winsys/started_machine.h"
+#include "tests/support/started_machine.h"
 #include "winsys/errors.h"
 
 namespace {
@@ -45,33 +45,7 @@ class RegistryTest : public testing_support::StartedMachineTest {
 
 void ReadString(std::string& s) { winsys::ReadUninstallValue("UninstallString", s); }
 
-struct ShapeCase {
-  std::string value;  // the UninstallString as the .reg file spells it
-  std::string installDir, dataDir;
-};
-
-// The scenarios pin the plain, quoted and per-user shapes; these are the odd ones.
-TEST_F(RegistryTest, InstallAndDataDirAreCutFromTheUninstallString) {
-  const ShapeCase cases[] = {
-      {R"("C:\\P\\ORVDEL.EXE a b D")", R"(C:\P\)", "D"},
-      {R"("C:\\P\\Remove.exe a b C:\\D")", "", R"(C:\D)"},
-      {R"("C:\\P\\OrvDel.Exe")", R"(C:\P\)", ""},
-      {R"("OrvDel.Exe a b C:\\D")", "", R"(C:\D)"},
-      {"hex(2):" + HexBytes("%ProgramFiles%\\P\\OrvDel.Exe a b %ProgramFiles%\\D\0"s),
-       R"(%ProgramFiles%\P\)", R"(%ProgramFiles%\D)"},
-  };
-  for (const ShapeCase& c : cases) {
-    SCOPED_TRACE(c.value);
-    Start(Key(kUser, R"("UninstallString"=)" + c.value));
-    std::string installDir = "stale", dataDir = "stale";
-    winsys::GetInstallDir(installDir);
-    winsys::GetDataDir(dataDir);
-    EXPECT_EQ(installDir, c.installDir);
-    EXPECT_EQ(dataDir, c.dataDir);
-    EXPECT_EQ(Log(), Lines{});
-  }
-}
-
+// The uninstall-* scenarios pin how the folders are cut from the UninstallString.
 struct FallCase {
   const char* name;
   std::optional<std::string> user, machine;  // the keys' value lines; none: no key

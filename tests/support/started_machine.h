@@ -1,0 +1,64 @@
+// A simulated machine with a registry from .reg text, calls made to fail by rule, and the
+// system-utility module started on it as the entry starts it; the log directory holds no log
+// file, so every LogLine reaches the log list only.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/faults/faults.h"
+#include "tests/support/machine_fixture.h"
+#include "winsys/winsys.h"
+
+namespace testing_support {
+
+using Lines = std::vector<std::string>;
+
+// A key of the .reg text with its value lines ("\"Name\"=..." or "@=..."), if any.
+inline std::string Key(const std::string& path, const std::string& values = "") {
+  return "[" + path + "]\r\n" + (values.empty() ? "" : values + "\r\n") + "\r\n";
+}
+
+// The .reg spelling of raw bytes: "41,00,ff".
+inline std::string HexBytes(const std::string& bytes) {
+  std::string out;
+  for (unsigned char byte : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof(pair), "%02x,", byte);
+    out += pair;
+  }
+  if (!out.empty()) out.pop_back();
+  return out;
+}
+
+class StartedMachineTest : public ::testing::Test {
+ protected:
+  StartedMachineTest() { machine.config.logDir = "C:\\Logs\\"; }
+  // regBody: the keys and values of a REGEDIT4 file, after its header. Each call starts
+  // afresh: start-up resets the module's state.
+  void Start(const std::string& regBody = "", std::vector<faults::Rule> rules = {}) {
+    installed_.reset();  // the previous start's platform goes with the machine's
+    machine.Write("registry.reg", "REGEDIT4\r\n\r\n" + regBody);
+    machine.config.registry = machine.dir / "registry.reg";
+    machine.Start();
+    failing_ = std::make_unique<faults::FaultPlatform>(machine.Platform(), std::move(rules));
+    installed_ = std::make_unique<platform::ScopedPlatform>(*failing_);
+    std::vector<winsys::ShutdownStep> steps;
+    winsys::WinsysStartup(steps);
+  }
+  void TearDown() override { winsys::WinsysShutdown(); }
+
+  static Lines Log() { return winsys::Winsys().logList.value_or(Lines{}); }
+
+  TempMachine machine;
+
+ private:
+  std::unique_ptr<faults::FaultPlatform> failing_;
+  std::unique_ptr<platform::ScopedPlatform> installed_;
+};
+
+}  // namespace testing_support
