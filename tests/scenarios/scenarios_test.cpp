@@ -166,6 +166,20 @@ class SilentCopyDoesOnlyTheStartUp : public Scenario {
   }
 };
 
+// A writable copy of a machine folder: the suite may be a read-only copy (an ordinary
+// user's run), whose folders fs::copy would copy read-only before filling them.
+void CopyWritable(const fs::path& from, const fs::path& to) {
+  fs::create_directories(to);
+  for (const auto& entry : fs::recursive_directory_iterator(from)) {
+    fs::path target = to / entry.path().lexically_relative(from);
+    if (entry.is_directory())
+      fs::create_directories(target);
+    else
+      fs::copy_file(entry.path(), target);
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+  }
+}
+
 // The files below the scenario's after/ folder hold, after a run in place on a copy of the
 // machine, what the folder says: the transcript names a changed file, this pins its bytes.
 class FilesAfterTheRun : public Scenario {
@@ -173,7 +187,7 @@ class FilesAfterTheRun : public Scenario {
   using Scenario::Scenario;
   void TestBody() override {
     fs::path after = kSuite / name_ / "after", copy = Scratch("scenario-" + name_);
-    fs::copy(kSuite / name_, copy, fs::copy_options::recursive);
+    CopyWritable(kSuite / name_, copy);
     Orvlaunch(copy, "--in-place");
     for (const auto& entry : fs::recursive_directory_iterator(after)) {
       fs::path file = entry.path().lexically_relative(after);
