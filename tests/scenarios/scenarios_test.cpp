@@ -290,7 +290,8 @@ TEST_F(MachineFolder, SettingsThatPointNowhereAreWarnedOf) {
 }
 
 // The transcript's file is opened before the run: one that cannot be written ends orvlaunch
-// with its own exit code before anything is changed. --help is obeyed wherever it stands.
+// with its own exit code before anything is changed. --help is obeyed wherever it stands; an
+// option given last without its value is a usage error.
 TEST_F(MachineFolder, AnUnwritableTranscriptStopsTheRunBeforeAnyChange) {
   Spill(dir / "machine.json", R"({"registry": "registry.reg"})");
   Spill(dir / "registry.reg",
@@ -303,6 +304,9 @@ TEST_F(MachineFolder, AnUnwritableTranscriptStopsTheRunBeforeAnyChange) {
   EXPECT_NE(errors.find("cannot be written"), std::string::npos) << errors;
   EXPECT_EQ(Snapshot(dir), before);
   EXPECT_EQ(Orvlaunch(dir, "--in-place --bogus --help", &errors), 0) << errors;
+  EXPECT_EQ(Snapshot(dir), before);
+  EXPECT_EQ(Orvlaunch(dir, "--in-place --json", &errors), 2) << "the option's value is missing";
+  EXPECT_NE(errors.find("--json needs a value"), std::string::npos) << errors;
   EXPECT_EQ(Snapshot(dir), before);
 }
 
