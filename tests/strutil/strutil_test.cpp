@@ -1,4 +1,5 @@
 #include "strutil/strutil.h"
+#include "strutil/translate.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,19 @@ TEST_F(StrutilTest, FindTextNoCaseGivesTheFirstPositionFromOne) {
   for (const auto& c : cases)
     EXPECT_EQ(strutil::FindTextNoCase(c.needle, c.text), c.position)
         << "needle [" << c.needle << "] text [" << c.text << "]";
+}
+
+TEST(Strutil, TranslateCharsReplacesOnlyWhatHasAReplacement) {
+  const struct {
+    const char *text, *replacements, *searched, *result;
+  } cases[] = {
+      {"a-b c", "_+", "- ", "a_b+c"},
+      {"abc", "x", "ab", "xbc"},  // 'b' has no replacement: the list is shorter
+      {"abc", "", "abc", "abc"},
+      {"", "x", "a", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(strutil::TranslateChars(c.text, c.replacements, c.searched), c.result) << c.text;
 }
 
 }  // namespace
