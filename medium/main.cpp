@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "medium/error.h"
-#include "medium/inspect.h"
+#include "medium/read_back.h"
 #include "medium/layout.h"
 #include "medium/pe_file.h"
 

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "medium/error.h"
-#include "medium/inspect.h"
+#include "medium/read_back.h"
 #include "medium/szdd_writer.h"
 #include "tests/medium/pe_image.h"
 

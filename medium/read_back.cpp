@@ -1,4 +1,4 @@
-#include "medium/inspect.h"
+#include "medium/read_back.h"
 
 #include <fstream>
 #include <iterator>
