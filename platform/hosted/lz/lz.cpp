@@ -170,17 +170,7 @@ LzLibrary::LzLibrary(Platform& files) : state_(std::make_unique<State>(files)) {
 
 LzLibrary::~LzLibrary() = default;
 
-// The library's file calls set the last error; the library's own calls leave it as it was,
-// and report a failed open in the record instead.
-struct LzLibrary::KeptLastError {
-  explicit KeptLastError(Platform& files) : files(files), kept(files.GetLastError()) {}
-  ~KeptLastError() { files.SetLastError(kept); }
-  Platform& files;
-  DWORD kept;
-};
-
 INT LzLibrary::LZOpenFileA(const char* name, OFSTRUCT* info, WORD style) {
-  KeptLastError keep(state_->files);
   OFSTRUCT scratch;
   OFSTRUCT& record = info ? *info : scratch;
   std::string opened(name ? name : "");
@@ -209,7 +199,6 @@ LONG LzLibrary::LZCopy(INT source, INT target) {
   if (from == state_->open.end()) return LZERROR_BADINHANDLE;
   auto to = state_->open.find(target);
   if (to == state_->open.end() || to->second.kind == szdd::Kind::kSzdd) return LZERROR_BADOUTHANDLE;
-  KeptLastError keep(state_->files);
   HANDLE in = from->second.file;
   HANDLE out = to->second.file;
   // A source opened otherwise than for reading alone is expanded all the same when it is

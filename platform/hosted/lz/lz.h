@@ -25,7 +25,6 @@ class LzLibrary {
 
  private:
   struct State;
-  struct KeptLastError;
   std::unique_ptr<State> state_;
 };
 
