@@ -16,7 +16,7 @@
 void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  win32::Win32Platform windows;
+  platform::win32::Win32Platform windows;
   platform::Install(&windows);
   return launcher::RunLauncher();
 }

@@ -25,6 +25,7 @@ const Failure FailsWithStatus{Failure::Kind::Status, 0, 0, false};
 const Failure NeverFails{};
 constexpr bool SetsLastError = true;
 constexpr bool KeepsLastError = false;
+constexpr bool OwnsLastError = false;  // the calls that set and read it
 
 }  // namespace table
 

@@ -29,15 +29,8 @@
 
 // Declares a Kept guard in a call the table says keeps the last error, so that it does
 // whatever the code behind it does (Windows' OutputDebugStringA leaves the error of its own
-// lookups); the thread area's calls are what set and read it.
-#define ORV_KEEP_LAST_ERROR(area, error, Kept) ORV_KEEP_##area(error, Kept)
-#define ORV_KEEP_thread(error, Kept)
-#define ORV_KEEP_AREA(error, Kept) ORV_KEEP_##error(Kept)
-#define ORV_KEEP_process ORV_KEEP_AREA
-#define ORV_KEEP_registry ORV_KEEP_AREA
-#define ORV_KEEP_files ORV_KEEP_AREA
-#define ORV_KEEP_text ORV_KEEP_AREA
-#define ORV_KEEP_lz ORV_KEEP_AREA
-#define ORV_KEEP_security ORV_KEEP_AREA
+// lookups). GetLastError and SetLastError own the value and are left alone.
+#define ORV_KEEP_LAST_ERROR(error, Kept) ORV_KEEP_##error(Kept)
 #define ORV_KEEP_KeepsLastError(Kept) [[maybe_unused]] Kept kept;
 #define ORV_KEEP_SetsLastError(Kept)
+#define ORV_KEEP_OwnsLastError(Kept)

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <vector>
 
 #include "platform/call_table.h"
 #include "platform/roles.h"
@@ -31,18 +32,21 @@ class Names {
   std::map<std::string, unsigned> counts_;
 };
 
+// One call as the trace shows it.
+struct CallRecord {
+  std::string call;               // the Windows name
+  std::vector<std::string> args;  // each argument as text
+  bool numericResult = true;
+  long long number = 0;  // the result when numeric
+  std::string text;      // the result otherwise (a handle's name, a text), or its name
+  DWORD error = 0;       // a failed call's error: the registry result, or the last error
+  bool fault = false;    // the fault decorator failed the call
+};
+
 // Whether the call succeeded, and its result as a number.
 struct Outcome {
   bool succeeded = true;
   std::int64_t result = 0;
-};
-
-// The result as shown: a number (with its name where it has one), a text, or nothing.
-struct Shown {
-  bool hasBits = false;  // false for void
-  bool numeric = true;
-  std::int64_t bits = 0;
-  std::string text;
 };
 
 std::string Text(const char* text);
@@ -81,34 +85,31 @@ std::size_t Count(Args& args) {
   return n < 0 ? 0 : static_cast<std::size_t>(n);
 }
 
-template <typename Role>
-Shown Result(Names&) {
-  return {false, false, 0, {}};
-}
-
+// The result into the record: a number (with its name where it has one), or a text.
 template <typename Role, typename R>
-Shown Result(Names& names, R result) {
+void ShowResult(CallRecord& record, Names& names, R result) {
   using namespace platform::role;
-  Shown shown{true, !std::is_pointer_v<R>, Bits(result), {}};
+  record.numericResult = !std::is_pointer_v<R>;
+  record.number = Bits(result);
+  std::string& text = record.text;
   if constexpr (std::is_same_v<Role, NewFile> || std::is_same_v<Role, NewFind>) {
-    shown.text = result == INVALID_HANDLE_VALUE
-                     ? "INVALID_HANDLE_VALUE"
-                     : names.Give(shown.bits, std::is_same_v<Role, NewFile> ? "file" : "find");
+    text = result == INVALID_HANDLE_VALUE
+               ? "INVALID_HANDLE_VALUE"
+               : names.Give(record.number, std::is_same_v<Role, NewFile> ? "file" : "find");
   } else if constexpr (std::is_same_v<Role, NewLz>) {
-    shown.text = result < 0 ? Named(Group::LzResult, result) : names.Give(shown.bits, "lz");
-    shown.numeric = result < 0;
+    text = result < 0 ? Named(Group::LzResult, result) : names.Give(record.number, "lz");
+    record.numericResult = result < 0;
   } else if constexpr (std::is_same_v<Role, Handle>) {
-    shown.text = names.Of(shown.bits);
+    text = names.Of(record.number);
   } else if constexpr (std::is_same_v<Role, role::Text>) {
-    shown.text = trace::Text(result);
+    text = trace::Text(result);
   } else if constexpr (std::is_same_v<Role, Unused>) {
-    shown.text = Pointer(result);
+    text = Pointer(result);
   } else if constexpr (std::is_same_v<Role, ErrorCode>) {
-    shown.text = std::string(ErrorName(static_cast<DWORD>(result)));
+    text = std::string(ErrorName(static_cast<DWORD>(result)));
   } else if constexpr (Grouped<Role>) {
-    shown.text = NameInGroup(Role::group, shown.bits);
+    text = NameInGroup(Role::group, record.number);
   }
-  return shown;
 }
 
 // One input, as it was passed.

@@ -17,17 +17,6 @@ namespace trace {
 
 using namespace platform;
 
-// One call as the trace shows it.
-struct CallRecord {
-  std::string call;               // the Windows name
-  std::vector<std::string> args;  // each argument as text
-  bool numericResult = true;
-  long long number = 0;  // the result when numeric
-  std::string text;      // the result otherwise (a handle's name, a text)
-  DWORD error = 0;       // a failed call's error: the registry result, or the last error
-  bool fault = false;    // the fault decorator failed the call
-};
-
 // Where the trace goes. A call's place among the other events is taken when it starts, so
 // that what the call itself shows (a box, a program started) follows it.
 class Sink {
@@ -72,12 +61,12 @@ class TracePlatform : public Platform {
       record.args = Inputs<Roles...>(args, std::index_sequence_for<Roles...>{});
       if constexpr (std::is_void_v<R>) {
         forward();
-        End<Roles...>(place, id, args, Result<Shown>(names_), std::move(record),
-                      std::index_sequence_for<Roles...>{});
+        record.numericResult = false;
+        End<Roles...>(place, id, args, std::move(record), std::index_sequence_for<Roles...>{});
       } else {
         R result = forward();
-        End<Roles...>(place, id, args, Result<Shown>(names_, result), std::move(record),
-                      std::index_sequence_for<Roles...>{});
+        ShowResult<Shown>(record, names_, result);
+        End<Roles...>(place, id, args, std::move(record), std::index_sequence_for<Roles...>{});
         return result;
       }
     }
@@ -89,20 +78,17 @@ class TracePlatform : public Platform {
   }
 
   template <typename... Roles, typename Args, std::size_t... I>
-  void End(std::size_t place, CallId id, Args& args, Shown shown, CallRecord record,
-           std::index_sequence<I...>) {
+  void End(std::size_t place, CallId id, Args& args, CallRecord record, std::index_sequence<I...>) {
     const CallInfo& call = Info(id);
     record.fault = faults_ && faults_->LastCallFailed();
-    [[maybe_unused]] Outcome outcome{!shown.hasBits || !call.Failed(shown.bits), shown.bits};
+    // A void call never fails, and its number stays 0.
+    [[maybe_unused]] Outcome outcome{!call.Failed(record.number), record.number};
     // A failed call's error: a registry call answers it, the others leave it as last error.
     if (!outcome.succeeded && call.failure.kind == Failure::Kind::Status)
-      record.error = static_cast<DWORD>(shown.bits);
+      record.error = static_cast<DWORD>(record.number);
     else if (!outcome.succeeded && call.setsLastError)
       record.error = inner_.GetLastError();
     (Output<Roles>(record.args[I], std::get<I>(args), args, outcome), ...);
-    record.numericResult = shown.numeric;
-    record.number = shown.bits;
-    record.text = std::move(shown.text);
     sink_.EndCall(place, std::move(record));
   }
 

@@ -6,11 +6,11 @@
 
 // <windows.h> defines macros named like the constants of platform/platform.h (TRUE,
 // MAX_PATH, ERROR_*, DELETE, OF_*...), so it comes after it. Below this line a type name
-// alone is the portable one (win32_platform.h declares them in this namespace) and ::NAME
+// alone is the portable one (this namespace is inside platform's) and ::NAME
 // the Windows one. It declares the LZ32 calls too.
 #include <windows.h>
 
-namespace win32 {
+namespace platform::win32 {
 
 namespace {
 
@@ -122,9 +122,9 @@ Win32Platform::~Win32Platform() {
 
 // Every call but those of LZ32 passes straight through.
 #define ORV_PASS(type, name, role) Pass(name)
-#define ORV_PASS_THROUGH(result, name, area, error, ...)    \
+#define ORV_PASS_THROUGH(result, name, error, ...)          \
   result Win32Platform::name(ORV_PARAMETERS(__VA_ARGS__)) { \
-    ORV_KEEP_LAST_ERROR(area, error, KeptLastError)         \
+    ORV_KEEP_LAST_ERROR(error, KeptLastError)               \
     return ::name(ORV_MAP(ORV_PASS, __VA_ARGS__));          \
   }
 #define ORV_AREA_thread ORV_PASS_THROUGH
@@ -135,7 +135,7 @@ Win32Platform::~Win32Platform() {
 #define ORV_AREA_security ORV_PASS_THROUGH
 #define ORV_AREA_lz(...)
 #define ORV_CALL(area, result, shown, name, failure, error, plausible, ...) \
-  ORV_AREA_##area(result, name, area, error, __VA_ARGS__)
+  ORV_AREA_##area(result, name, error, __VA_ARGS__)
 #include "platform/calls.def"
 #undef ORV_CALL
 
@@ -157,4 +157,4 @@ void Win32Platform::LZClose(INT file) {
   if (lzClose_ != nullptr) EntryAs<decltype(&::LZClose)>(lzClose_)(file);
 }
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -3,31 +3,11 @@
 
 #include "platform/platform.h"
 
-namespace win32 {
+// In this namespace the table's type names are the portable ones, which hide the <windows.h>
+// types of the same names where the members are defined.
+namespace platform::win32 {
 
-// The table's types are the portable ones. Declared in this namespace, they also hide the
-// <windows.h> types of the same names where the members are defined.
-using platform::BOOL;
-using platform::BYTE;
-using platform::DWORD;
-using platform::FILETIME;
-using platform::HANDLE;
-using platform::HKEY;
-using platform::HMODULE;
-using platform::HWND;
-using platform::INT;
-using platform::LCID;
-using platform::LONG;
-using platform::OFSTRUCT;
-using platform::OSVERSIONINFOA;
-using platform::PSID;
-using platform::REGSAM;
-using platform::SID_IDENTIFIER_AUTHORITY;
-using platform::UINT;
-using platform::WIN32_FIND_DATAA;
-using platform::WORD;
-
-class Win32Platform : public platform::Platform {
+class Win32Platform : public Platform {
  public:
   // Restricts the process's DLL search to the system folder and loads LZ32 from there.
   Win32Platform();
@@ -50,4 +30,4 @@ class Win32Platform : public platform::Platform {
   Entry lzClose_ = nullptr;
 };
 
-}  // namespace win32
+}  // namespace platform::win32

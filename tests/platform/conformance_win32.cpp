@@ -20,7 +20,7 @@ namespace {
 constexpr const char* kTestKey = "Software\\OrvConformance";
 
 platform::Platform& Windows() {
-  static win32::Win32Platform windows;
+  static platform::win32::Win32Platform windows;
   return windows;
 }
 

@@ -33,7 +33,7 @@ class HostedPlatform : public Platform {
 
 #define ORV_CALL(area, result, shown, name, failure, error, plausible, ...) \
   result name(ORV_PARAMETERS(__VA_ARGS__)) override {                       \
-    ORV_KEEP_LAST_ERROR(area, error, KeptLastError)                         \
+    ORV_KEEP_LAST_ERROR(error, KeptLastError)                               \
     return area##_.name(ORV_ARGUMENTS(__VA_ARGS__));                        \
   }
 #include "platform/calls.def"
