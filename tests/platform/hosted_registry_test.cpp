@@ -98,6 +98,8 @@ TEST(RegFile, TextsReadInCodePage1252AndA1252FileIsWrittenSoThatItReadsAlike) {
   Registry again(true);
   again.Load(dir.dir / "saved.reg");
   EXPECT_EQ(Query(again, HKEY_CURRENT_USER, "T", "\xEF\xBB\xBF"), std::string("x\0", 2));
+  again.Save(dir.dir / "again.reg");
+  EXPECT_EQ(dir.Read("again.reg"), dir.Read("saved.reg"));
 }
 
 TEST(RegFile, SaveReplacesAtomicallyOrThrowsNamingTheFile) {
