@@ -1,7 +1,7 @@
 // What only the simulated machine's file system does: drives without a medium, read-only
 // drives, protected folders, free bytes, aliases, attributes from the description, the
-// starting directory and time zone. How a run shows them: the modules-datadir-*, *-disk-full
-// and jaws-* scenarios.
+// starting directory, time zone and change list. How a run shows them: the modules-datadir-*,
+// *-disk-full and jaws-* scenarios.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -152,12 +152,19 @@ TEST_F(HostedFiles, AttributesStartingDirectoryAndTimeZoneComeFromTheDescription
   m.Start();
   EXPECT_EQ(Attributes("h.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   EXPECT_EQ(Attributes("host-ro.txt"), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_TRUE(P().SetFileAttributesA("C:\\sub\\h.txt", FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(P().SetFileAttributesA("C:\\SUB\\H.TXT", FILE_ATTRIBUTE_READONLY));
   EXPECT_NE(fs::status(m.dir / "c/sub/h.txt").permissions() & fs::perms::owner_write,
             fs::perms::none)
       << "the host file keeps its modes";
   for (const char* path : {"C:h.txt", "D:g.txt", "\\sub\\h.txt"})
     EXPECT_NE(Attributes(path), INVALID_FILE_ATTRIBUTES) << path;
+  // The change list names each file as the host spells it; a move is a deletion and a creation.
+  EXPECT_TRUE(P().MoveFileA("C:\\sub\\host-ro.txt", "C:\\moved.txt"));
+  std::vector<std::string> changes;
+  for (const hosted::FileChange& c : P().Files().Changes())
+    changes.push_back(c.change + " " + c.path);
+  EXPECT_EQ(changes, (std::vector<std::string>{"created C:\\moved.txt", "modified C:\\sub\\h.txt",
+                                               "deleted C:\\sub\\host-ro.txt"}));
   FILETIME utc{0, 0x01D00000}, local{};
   ASSERT_TRUE(P().FileTimeToLocalFileTime(&utc, &local));
   EXPECT_EQ(((std::uint64_t{local.dwHighDateTime} << 32) | local.dwLowDateTime) -
