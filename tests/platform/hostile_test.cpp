@@ -2,6 +2,7 @@
 // reaches outside a drive's folder, and names Windows cannot hold never reach the host.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,7 +16,6 @@ namespace {
 
 using namespace platform;
 namespace fs = std::filesystem;
-using hosted::HostedPlatform;
 
 // Every host file and link below dir, as paths relative to it ("c/x.txt").
 std::set<std::string> HostTree(const fs::path& dir) {
@@ -34,12 +34,11 @@ class Hostile : public ::testing::Test {
   }
   void TearDown() override {
     EXPECT_EQ(HostTree(sentinel), std::set<std::string>{"keep.txt"});
-    std::ifstream in(sentinel / "keep.txt");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    EXPECT_EQ(testing_support::Slurp(sentinel / "keep.txt"), "keep");
   }
   ~Hostile() override { fs::remove_all(sentinel); }
 
-  HostedPlatform& P() { return m.Platform(); }
+  hosted::HostedPlatform& P() { return m.Platform(); }
   bool Create(const char* name) {
     HANDLE h = P().CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     return h != INVALID_HANDLE_VALUE && P().CloseHandle(h);
@@ -56,14 +55,11 @@ TEST_F(Hostile, PathsCreateOnlyWhatWindowsWouldOnTheDrive) {
   m.MakeDir("c/sub");
   m.Write("c/inside.txt", "i");
   m.Start();
-  const std::string n255(255, 'n'), up = [] {
-    std::string up;
-    for (int i = 0; i < 64; ++i) up += "..\\";
-    return up;
-  }();
+  std::string n255(255, 'n'), up;
+  for (int i = 0; i < 64; ++i) up += "..\\";
   const std::string outside =
       m.dir.parent_path().filename().string() + "\\" + sentinel.filename().string() + "\\keep.txt";
-  struct {
+  const struct {
     std::string path;
     std::string hostFile;  // what the create leaves below drive C:'s folder; empty: nothing
     DWORD error;           // 0: the create succeeds
@@ -95,13 +91,12 @@ TEST_F(Hostile, PathsCreateOnlyWhatWindowsWouldOnTheDrive) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path.substr(0, 60));
-    std::set<std::string> before = HostTree(m.dir);
+    std::set<std::string> before = HostTree(m.dir), added;
     P().SetLastError(0);
     EXPECT_EQ(Create(c.path.c_str()), c.error == 0);
     if (c.error != 0) {
       EXPECT_EQ(P().GetLastError(), c.error);
     }
-    std::set<std::string> added;
     for (const std::string& path : HostTree(m.dir))
       if (!before.count(path)) added.insert(path);
     EXPECT_EQ(added, c.hostFile.empty() ? std::set<std::string>{}
@@ -115,10 +110,9 @@ TEST_F(Hostile, PathsCreateOnlyWhatWindowsWouldOnTheDrive) {
 
 TEST_F(Hostile, HostNamesWindowsCannotHoldAreInvisible) {
   const std::string n255(255, 'L');
-  const std::string names[] = {"ctl\x01name",     "nl\nname",    "dot.",
-                               "blank ",          "star*",       "q?",
-                               "colon:name",      "back\\slash", "bad\xFF.txt",
-                               "\xE4\xB8\xAD.txt" /* no code page 1252 character */};
+  const std::string names[] = {
+      "ctl\x01name", "nl\nname",    "dot.",        "blank ",          "star*", "q?",
+      "colon:name",  "back\\slash", "bad\xFF.txt", "\xE4\xB8\xAD.txt" /* not in code page 1252 */};
   for (const std::string& name : names) m.Write("c/" + name, "x");
   m.Write("c/" + n255, "x");
   m.Write("c/caf\xC3\xA9.txt", "x");
@@ -127,9 +121,8 @@ TEST_F(Hostile, HostNamesWindowsCannotHoldAreInvisible) {
   EXPECT_EQ(Names("C:\\*"), (std::vector<std::string>{"caf\xE9.txt", n255}));
   EXPECT_NE(P().Files().GetFileAttributesA("C:\\CAF\xC9.TXT"), INVALID_FILE_ATTRIBUTES);
   for (const char* path : {"C:\\ctl\x01name", "C:\\dot", "C:\\blank"}) {
-    SCOPED_TRACE(path);
-    EXPECT_FALSE(P().DeleteFileA(path));
-    EXPECT_EQ(P().Files().GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(P().DeleteFileA(path)) << path;
+    EXPECT_EQ(P().Files().GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES) << path;
   }
   char shortPath[MAX_PATH];
   EXPECT_GT(P().GetShortPathNameA(("C:\\" + n255).c_str(), shortPath, MAX_PATH), 0u);
@@ -147,59 +140,36 @@ TEST_F(Hostile, LinksOutOfTheDriveRefuseEveryCall) {
   m.Write("c/real/inner.txt", "i");
   fs::create_directory_symlink(m.dir / "c/real", m.dir / "c/in");
   m.Start();
-  // Each call that changes or reveals something, on the link and on a name below it; true
-  // when either succeeds.
-  using Call = std::function<bool(const char*, const char*)>;
+  // Each call that changes or reveals something; true when it succeeds.
   char buffer[MAX_PATH];
   WIN32_FIND_DATAA data;
-  const std::pair<const char*, Call> calls[] = {
-      {"CreateFileA",
-       [&](const char* link, const char* below) {
-         HANDLE h = P().CreateFileA(link, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
-         return (h != INVALID_HANDLE_VALUE && P().CloseHandle(h)) || Create(below);
-       }},
-      {"DeleteFileA",
-       [&](const char* link, const char* below) {
-         return P().DeleteFileA(link) || P().DeleteFileA(below);
-       }},
-      {"SetFileAttributesA",
-       [&](const char* link, const char* below) {
-         return P().SetFileAttributesA(link, FILE_ATTRIBUTE_READONLY) ||
-                P().SetFileAttributesA(below, FILE_ATTRIBUTE_READONLY);
-       }},
-      {"MoveFileA",
-       [&](const char* link, const char* below) {
-         return P().MoveFileA(below, "C:\\stolen.txt") || P().MoveFileA("C:\\in", below) ||
-                P().MoveFileA(link, "C:\\moved");
-       }},
-      {"CreateDirectoryA",
-       [&](const char*, const char* below) {
-         return P().Files().CreateDirectoryA(below, nullptr);
-       }},
-      {"RemoveDirectoryA",
-       [&](const char* link, const char*) { return P().Files().RemoveDirectoryA(link); }},
-      {"SetCurrentDirectoryA",
-       [&](const char* link, const char*) { return P().SetCurrentDirectoryA(link); }},
-      {"GetShortPathNameA",
-       [&](const char* link, const char* below) {
-         return P().GetShortPathNameA(link, buffer, MAX_PATH) ||
-                P().GetShortPathNameA(below, buffer, MAX_PATH);
-       }},
-      {"FindFirstFileA",
-       [&](const char* link, const char* below) {
-         HANDLE h = P().FindFirstFileA(link, &data);
-         if (h == INVALID_HANDLE_VALUE) h = P().FindFirstFileA(below, &data);
-         return h != INVALID_HANDLE_VALUE && P().FindClose(h);
-       }},
+  auto& files = P().Files();
+  const std::function<bool(const char*)> calls[] = {
+      [&](const char* p) { return Create(p); },
+      [&](const char* p) {
+        HANDLE h = P().CreateFileA(p, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+        return h != INVALID_HANDLE_VALUE && P().CloseHandle(h);
+      },
+      [&](const char* p) { return P().DeleteFileA(p); },
+      [&](const char* p) { return P().SetFileAttributesA(p, FILE_ATTRIBUTE_READONLY); },
+      [&](const char* p) { return P().MoveFileA(p, "C:\\stolen"); },
+      // Onto the names below the link, not onto the link itself.
+      [&](const char* p) { return std::strchr(p + 3, '\\') && P().MoveFileA("C:\\in", p); },
+      [&](const char* p) { return files.CreateDirectoryA(p, nullptr); },
+      [&](const char* p) { return files.RemoveDirectoryA(p); },
+      [&](const char* p) { return P().SetCurrentDirectoryA(p); },
+      [&](const char* p) { return P().GetShortPathNameA(p, buffer, MAX_PATH) != 0; },
+      [&](const char* p) {
+        HANDLE h = P().FindFirstFileA(p, &data);
+        return h != INVALID_HANDLE_VALUE && P().FindClose(h);
+      },
   };
   std::set<std::string> before = HostTree(m.dir);
-  for (const char* link :
+  for (std::string link :
        {"C:\\abs", "C:\\rel", "C:\\file", "C:\\loop", "C:\\ping", "C:\\dangling"})
-    for (const char* below : {"keep.txt", "*", "new"})
-      for (const auto& [name, call] : calls) {
-        SCOPED_TRACE(std::string(name) + " " + link + "\\" + below);
-        EXPECT_FALSE(call(link, (std::string(link) + "\\" + below).c_str()));
-      }
+    for (const std::string& path : {link, link + "\\keep.txt", link + "\\*", link + "\\new"})
+      for (std::size_t i = 0; i < std::size(calls); ++i)
+        EXPECT_FALSE(calls[i](path.c_str())) << "call " << i << " on " << path;
   EXPECT_EQ(HostTree(m.dir), before);
   P().SetLastError(0);
   EXPECT_FALSE(Create("C:\\abs\\x.txt"));

@@ -1,0 +1,101 @@
+// The SZDD format's reference tools for the expander's and the compressor's tests: files made
+// by mscompress, expansions by libmspack and by the simulator's expander, and test data.
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/hosted/lz/szdd.h"
+
+extern "C" {
+#include <mspack.h>
+}
+
+namespace testing_support::szdd {
+
+namespace fs = std::filesystem;
+
+// A folder of its own for one tool run, removed afterwards.
+struct Scratch {
+  Scratch() { fs::create_directories(dir); }
+  ~Scratch() { fs::remove_all(dir); }
+  fs::path Write(const std::string& name, const std::string& data) const {
+    std::ofstream(dir / name, std::ios::binary) << data;
+    return dir / name;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(dir / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  fs::path dir = fs::temp_directory_path() / ("szdd-" + std::to_string(std::random_device()()));
+};
+
+inline std::string MsCompress(const std::string& data) {
+  Scratch scratch;
+  std::string command = "mscompress '" + scratch.Write("ORV.EXE", data).string() + "'";
+  return std::system(command.c_str()) == 0 ? scratch.Read("ORV.EXE_") : "<mscompress failed>";
+}
+
+inline std::optional<std::string> Mspack(const std::string& compressed) {
+  Scratch scratch;
+  msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(nullptr);
+  int error = decompressor->decompress(decompressor, scratch.Write("in", compressed).c_str(),
+                                       (scratch.dir / "out").c_str());
+  mspack_destroy_szdd_decompressor(decompressor);
+  return error == MSPACK_ERR_OK ? std::optional(scratch.Read("out")) : std::nullopt;
+}
+
+struct Expanded {
+  hosted::szdd::Status status;
+  std::string out;
+  std::vector<std::size_t> writes;  // the size of each write asked for
+  std::size_t written;              // what the expander says it wrote
+};
+
+// The simulator's expander fed reads of at most chunk bytes; the write numbered failingWrite
+// fails.
+inline Expanded Expand(const std::string& in, std::size_t chunk = hosted::szdd::kBlockSize,
+                       std::size_t failingWrite = 0) {
+  Expanded result{};
+  std::size_t at = 0;
+  auto read = [&](std::uint8_t* buffer, std::size_t size) -> std::ptrdiff_t {
+    std::size_t n = std::min({size, chunk, in.size() - at});
+    std::copy_n(in.data() + at, n, buffer);
+    at += n;
+    return std::ptrdiff_t(n);
+  };
+  auto write = [&](const std::uint8_t* data, std::size_t size) {
+    result.writes.push_back(size);
+    if (result.writes.size() == failingWrite) return false;
+    result.out.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  };
+  hosted::szdd::Result r = hosted::szdd::Expand(read, write);
+  result.status = r.status;
+  result.written = r.written;
+  return result;
+}
+
+inline std::string Random(std::size_t size, unsigned seed = 1) {
+  std::mt19937 random(seed);
+  std::string data(size, '\0');
+  for (char& c : data) c = char(random());
+  return data;
+}
+
+inline std::string Text(std::size_t size) {
+  static const char* const kWords[] = {"the ", "set-up ", "program ", "reads ", "a\r\n", "medium "};
+  std::mt19937 random(2);
+  std::string data;
+  while (data.size() < size) data += kWords[random() % 6];
+  return data.substr(0, size);
+}
+
+}  // namespace testing_support::szdd
