@@ -99,6 +99,11 @@ BOOL FileSystem::MoveFileA(const char* from, const char* to) {
   }
   if (SameObject(*source, *target) && source->host == target->host) return TRUE;
   if (target->Exists() && !SameObject(*source, *target)) return Fail(ERROR_ALREADY_EXISTS, FALSE);
+  // A host entry the machine hides (a link out of the drive) still holds its name: a move
+  // onto it would replace it, as a create cannot.
+  struct stat hidden;
+  if (!target->Exists() && lstat(target->host.c_str(), &hidden) == 0)
+    return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (s.OpenWithoutDeleteShare(*source)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   bool acrossDrives = source->drive != target->drive;
   if (acrossDrives && source->IsDir()) return Fail(ERROR_NOT_SAME_DEVICE, FALSE);
