@@ -1,6 +1,7 @@
 // The LZ expansion calls' contract, opened with the styles the launcher's expanding copy
 // passes: the same file runs against the simulated machine and against LZ32.
 #include <string>
+#include <tuple>
 
 #include "tests/platform/conformance.h"
 #include "tests/platform/szdd_stream.h"
@@ -86,21 +87,17 @@ TEST_F(ConformanceLz, ATruncatedCompressedFileFailsTheCopy) {
 // A refused open answers its LZERROR_ code and leaves the last error as it was; the record
 // holds the file's error.
 TEST_F(ConformanceLz, RefusedOpensAnswerTheirLzError) {
-  const struct {
-    const char* name;
-    WORD style;
-    DWORD error;
-  } cases[] = {
+  const std::tuple<const char*, WORD, DWORD> cases[] = {
       {"none.bin", kSourceStyle, ERROR_FILE_NOT_FOUND},
       {"none.bin", OF_READ, ERROR_FILE_NOT_FOUND},
       {"none\\out.bin", kTargetStyle, ERROR_PATH_NOT_FOUND},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, style, error] : cases) {
     OFSTRUCT info{};
     Poison();
-    EXPECT_EQ(P().LZOpenFileA(Path(c.name).c_str(), &info, c.style), LZERROR_BADINHANDLE);
+    EXPECT_EQ(P().LZOpenFileA(Path(name).c_str(), &info, style), LZERROR_BADINHANDLE);
     EXPECT_EQ(P().GetLastError(), kPoison) << "the seam keeps the last error";
-    EXPECT_EQ(info.nErrCode, c.error) << c.name;
+    EXPECT_EQ(info.nErrCode, error) << name;
   }
 }
 

@@ -1,9 +1,41 @@
 // The registry calls as the launcher relies on them; runs unchanged against Windows.
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/platform/conformance.h"
 #include "tests/platform/conformance_registry.h"
+
+#ifndef _WIN32
+#include "tests/support/machine_fixture.h"
+
+namespace conformance {
+namespace {
+
+std::shared_ptr<void> StartMachine(std::string_view registry, bool windows64) {
+  auto machine = std::make_shared<testing_support::TempMachine>();
+  machine->config.windows64 = windows64;
+  machine->config.registry = machine->Write("registry.reg", registry);
+  machine->Start();
+  return machine;
+}
+
+platform::Platform& PlatformOf(const std::shared_ptr<void>& machine) {
+  return static_cast<testing_support::TempMachine*>(machine.get())->Platform();
+}
+
+}  // namespace
+
+void ConformanceRegistry::SetUp() { machine_ = StartMachine(kRegistryData, false); }
+void ConformanceRegistry::TearDown() {}
+platform::Platform& ConformanceRegistry::P() { return PlatformOf(machine_); }
+void ConformanceRegistryViews::SetUp() { machine_ = StartMachine(kViewData, true); }
+void ConformanceRegistryViews::TearDown() {}
+platform::Platform& ConformanceRegistryViews::P() { return PlatformOf(machine_); }
+
+}  // namespace conformance
+#endif
 
 namespace conformance {
 namespace {
@@ -31,19 +63,27 @@ class Key {
   Platform& p_;
 };
 
+// The subkey counts and longest names of RegQueryInfoKeyA.
+LONG Info(Platform& p, HKEY key, DWORD* subKeys, DWORD* maxSubKey = nullptr,
+          DWORD* values = nullptr, DWORD* maxName = nullptr, DWORD* maxData = nullptr) {
+  return p.RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subKeys, maxSubKey, nullptr, values,
+                            maxName, maxData, nullptr, nullptr);
+}
+
+LONG Enum(Platform& p, HKEY key, DWORD index, char* name, DWORD* size) {
+  return p.RegEnumKeyExA(key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+}
+
 // The launcher's way of deleting a tree: while the key has subkeys, the first one's tree,
 // each named relative to its parent; then the key.
 LONG DeleteTree(Platform& p, HKEY parent, const char* name) {
   Key key(p, parent, name, KEY_ALL_ACCESS);
   DWORD count = 0, longest = 0;
-  while (key.error == ERROR_SUCCESS &&
-         p.RegQueryInfoKeyA(key.key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
-                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+  while (key.error == ERROR_SUCCESS && Info(p, key.key, &count, &longest) == ERROR_SUCCESS &&
          count > 0) {
     std::string child(longest + 1, '\0');
     DWORD size = longest + 1;
-    LONG error =
-        p.RegEnumKeyExA(key.key, 0, child.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    LONG error = Enum(p, key.key, 0, child.data(), &size);
     if (error || (error = DeleteTree(p, key.key, child.c_str()))) return error;
   }
   return p.RegDeleteKeyA(parent, name);
@@ -108,10 +148,7 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
 }
 
 TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
-  const struct {
-    const char* path;
-    LONG expected;
-  } cases[] = {
+  const std::pair<const char*, LONG> cases[] = {
       {"Software\\OrvConformance", ERROR_SUCCESS},
       {"SOFTWARE\\orvconformance\\LEAF", ERROR_SUCCESS},
       {"Software\\OrvConformance\\Tree\\A\\B\\C", ERROR_SUCCESS},
@@ -122,11 +159,8 @@ TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
       {"Software\\OrvConformance\\Leaf\\v", ERROR_FILE_NOT_FOUND},  // a value is no key
       {"\\Software\\OrvConformance", ERROR_BAD_PATHNAME},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    Key key(P(), HKEY_CURRENT_USER, c.path);
-    EXPECT_EQ(key.error, c.expected);
-  }
+  for (const auto& [path, expected] : cases)
+    EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, path).error, expected) << path;
 }
 
 // A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
@@ -150,9 +184,7 @@ TEST_F(ConformanceRegistry, KeysReopenAndCloseOnce) {
 TEST_F(ConformanceRegistry, QueryInfoCountsSubkeysAndValues) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
   DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
-  ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                                 &values, &maxName, &maxData, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(Info(P(), base.key, &subKeys, &maxSubKey, &values, &maxName, &maxData), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 4u);    // Order, Tree, Leaf, NoDefault
   EXPECT_EQ(maxSubKey, 9u);  // NoDefault
   EXPECT_EQ(values, 15u);
@@ -161,9 +193,7 @@ TEST_F(ConformanceRegistry, QueryInfoCountsSubkeysAndValues) {
 
   Key leaf(P(), base.key, "Leaf");
   subKeys = maxSubKey = 99;
-  ASSERT_EQ(P().RegQueryInfoKeyA(leaf.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(Info(P(), leaf.key, &subKeys, &maxSubKey), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 0u);
   EXPECT_EQ(maxSubKey, 0u);
 }
@@ -173,22 +203,18 @@ TEST_F(ConformanceRegistry, SubkeysEnumerateSortedWithoutRegardToCase) {
   std::vector<std::string> names;
   char name[16];
   DWORD i = 0, size = sizeof name;
-  while (P().RegEnumKeyExA(order.key, i++, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS) {
+  while (Enum(P(), order.key, i++, name, &size) == ERROR_SUCCESS) {
     names.push_back(std::string(name, size));
     size = sizeof name;
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma"}));
   size = sizeof name;
-  EXPECT_EQ(P().RegEnumKeyExA(order.key, 4, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(Enum(P(), order.key, 4, name, &size), ERROR_NO_MORE_ITEMS);
 
   size = 5;  // "Alpha" needs 6 with its NUL
-  EXPECT_EQ(P().RegEnumKeyExA(order.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_MORE_DATA);
+  EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_MORE_DATA);
   size = 6;
-  EXPECT_EQ(P().RegEnumKeyExA(order.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 5u);
   EXPECT_STREQ(name, "Alpha");
 }
@@ -197,14 +223,11 @@ TEST_F(ConformanceRegistry, HandlesKeepTheirAccess) {
   char name[16];
   DWORD size = sizeof name;
   Key query(P(), HKEY_CURRENT_USER, kBase, KEY_QUERY_VALUE);
-  EXPECT_EQ(P().RegEnumKeyExA(query.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Enum(P(), query.key, 0, name, &size), ERROR_ACCESS_DENIED);
   Key enumerate(P(), HKEY_CURRENT_USER, kBase, KEY_ENUMERATE_SUB_KEYS);
   EXPECT_EQ(P().RegQueryValueExA(enumerate.key, "Text", nullptr, nullptr, nullptr, &size),
             ERROR_ACCESS_DENIED);
-  TODO_WINE_EQ(ERROR_ACCESS_DENIED,
-               P().RegQueryInfoKeyA(enumerate.key, nullptr, nullptr, nullptr, &size, nullptr,
-                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  TODO_WINE_EQ(ERROR_ACCESS_DENIED, Info(P(), enumerate.key, &size));
 }
 
 TEST_F(ConformanceRegistry, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
@@ -227,13 +250,9 @@ TEST_F(ConformanceRegistry, HandleToADeletedKeyAnswersKeyDeleted) {
   ASSERT_EQ(P().RegDeleteKeyA(base.key, "Leaf"), ERROR_SUCCESS);
   DWORD size = 0, count = 0;
   EXPECT_EQ(P().RegQueryValueExA(leaf, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-  EXPECT_EQ(P().RegQueryInfoKeyA(leaf, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr),
-            ERROR_KEY_DELETED);
+  EXPECT_EQ(Info(P(), leaf, &count), ERROR_KEY_DELETED);
   EXPECT_EQ(P().RegCloseKey(leaf), ERROR_SUCCESS);
-  ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(Info(P(), base.key, &count), ERROR_SUCCESS);
   EXPECT_EQ(count, 3u);
 }
 
@@ -253,20 +272,16 @@ std::string InView(Platform& p, HKEY root, const char* path, REGSAM view) {
 TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeys) {
   const char* uninstall =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView";
-  const struct {
-    HKEY root;
-    const char* path;
-    const char* in64;
-    const char* in32;
-  } cases[] = {
+  const std::tuple<HKEY, const char*, const char*, const char*> cases[] = {
+      // in 64, in 32
       {HKEY_LOCAL_MACHINE, "Software\\OrvConformanceView", "64", "32"},
       {HKEY_LOCAL_MACHINE, uninstall, "64", "32"},
       {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\OrvConformanceView", "32", "32"},
       {HKEY_CURRENT_USER, "Software\\OrvConformanceView", "user", "user"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(InView(P(), c.root, c.path, KEY_WOW64_64KEY), c.in64) << c.path;
-    EXPECT_EQ(InView(P(), c.root, c.path, KEY_WOW64_32KEY), c.in32) << c.path;
+  for (const auto& [root, path, in64, in32] : cases) {
+    EXPECT_EQ(InView(P(), root, path, KEY_WOW64_64KEY), in64) << path;
+    EXPECT_EQ(InView(P(), root, path, KEY_WOW64_32KEY), in32) << path;
   }
 }
 
