@@ -9,10 +9,14 @@
 
 #ifndef _WIN32
 #include "tests/support/machine_fixture.h"
+#endif
 
 namespace conformance {
+
+#ifndef _WIN32
 namespace {
 
+// The simulated machine: a fresh one per test, its registry loaded from the data.
 std::shared_ptr<void> StartMachine(std::string_view registry, bool windows64) {
   auto machine = std::make_shared<testing_support::TempMachine>();
   machine->config.windows64 = windows64;
@@ -24,7 +28,6 @@ std::shared_ptr<void> StartMachine(std::string_view registry, bool windows64) {
 platform::Platform& PlatformOf(const std::shared_ptr<void>& machine) {
   return static_cast<testing_support::TempMachine*>(machine.get())->Platform();
 }
-
 }  // namespace
 
 void ConformanceRegistry::SetUp() { machine_ = StartMachine(kRegistryData, false); }
@@ -33,11 +36,8 @@ platform::Platform& ConformanceRegistry::P() { return PlatformOf(machine_); }
 void ConformanceRegistryViews::SetUp() { machine_ = StartMachine(kViewData, true); }
 void ConformanceRegistryViews::TearDown() {}
 platform::Platform& ConformanceRegistryViews::P() { return PlatformOf(machine_); }
-
-}  // namespace conformance
 #endif
 
-namespace conformance {
 namespace {
 
 using namespace platform;
@@ -147,7 +147,7 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
             ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
+TEST_F(ConformanceRegistry, KeysOpenWithoutRegardToCaseAndCloseOnce) {
   const std::pair<const char*, LONG> cases[] = {
       {"Software\\OrvConformance", ERROR_SUCCESS},
       {"SOFTWARE\\orvconformance\\LEAF", ERROR_SUCCESS},
@@ -161,11 +161,8 @@ TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
   };
   for (const auto& [path, expected] : cases)
     EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, path).error, expected) << path;
-}
-
-// A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
-// predefined roots close successfully and stay usable.
-TEST_F(ConformanceRegistry, KeysReopenAndCloseOnce) {
+  // A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
+  // predefined roots close successfully and stay usable.
   for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
     HKEY base, again;
     ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
@@ -181,7 +178,7 @@ TEST_F(ConformanceRegistry, KeysReopenAndCloseOnce) {
   EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
 }
 
-TEST_F(ConformanceRegistry, QueryInfoCountsSubkeysAndValues) {
+TEST_F(ConformanceRegistry, SubkeysAreCountedAndEnumerateSortedWithoutRegardToCase) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
   DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
   ASSERT_EQ(Info(P(), base.key, &subKeys, &maxSubKey, &values, &maxName, &maxData), ERROR_SUCCESS);
@@ -196,9 +193,7 @@ TEST_F(ConformanceRegistry, QueryInfoCountsSubkeysAndValues) {
   ASSERT_EQ(Info(P(), leaf.key, &subKeys, &maxSubKey), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 0u);
   EXPECT_EQ(maxSubKey, 0u);
-}
 
-TEST_F(ConformanceRegistry, SubkeysEnumerateSortedWithoutRegardToCase) {
   Key order(P(), HKEY_CURRENT_USER, "Software\\OrvConformance\\Order");
   std::vector<std::string> names;
   char name[16];
@@ -230,20 +225,9 @@ TEST_F(ConformanceRegistry, HandlesKeepTheirAccess) {
   TODO_WINE_EQ(ERROR_ACCESS_DENIED, Info(P(), enumerate.key, &size));
 }
 
+// A handle to a deleted key answers ERROR_KEY_DELETED; a key with subkeys, or none, is not
+// deleted.
 TEST_F(ConformanceRegistry, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
-  Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
-  for (const char* parent : {"Tree", "Tree\\A\\B"})  // two subkeys, one
-    EXPECT_EQ(P().RegDeleteKeyA(base.key, parent), ERROR_ACCESS_DENIED) << parent;
-  EXPECT_EQ(Key(P(), base.key, "Tree\\A\\B\\C").error, ERROR_SUCCESS);
-  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Missing"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree\\E"), ERROR_SUCCESS);
-  EXPECT_EQ(Key(P(), base.key, "Tree\\E").error, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(DeleteTree(P(), base.key, "Tree"), ERROR_SUCCESS) << "subkeys first";
-  EXPECT_EQ(Key(P(), base.key, "Tree").error, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
-}
-
-TEST_F(ConformanceRegistry, HandleToADeletedKeyAnswersKeyDeleted) {
   Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
   HKEY leaf;
   ASSERT_EQ(P().RegOpenKeyExA(base.key, "Leaf", 0, KEY_READ, &leaf), ERROR_SUCCESS);
@@ -254,6 +238,15 @@ TEST_F(ConformanceRegistry, HandleToADeletedKeyAnswersKeyDeleted) {
   EXPECT_EQ(P().RegCloseKey(leaf), ERROR_SUCCESS);
   ASSERT_EQ(Info(P(), base.key, &count), ERROR_SUCCESS);
   EXPECT_EQ(count, 3u);
+  for (const char* parent : {"Tree", "Tree\\A\\B"})  // two subkeys, one
+    EXPECT_EQ(P().RegDeleteKeyA(base.key, parent), ERROR_ACCESS_DENIED) << parent;
+  EXPECT_EQ(Key(P(), base.key, "Tree\\A\\B\\C").error, ERROR_SUCCESS);
+  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(P().RegDeleteKeyA(base.key, "Tree\\E"), ERROR_SUCCESS);
+  EXPECT_EQ(Key(P(), base.key, "Tree\\E").error, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(DeleteTree(P(), base.key, "Tree"), ERROR_SUCCESS) << "subkeys first";
+  EXPECT_EQ(Key(P(), base.key, "Tree").error, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
 }
 
 // The default value of a key opened in one view, or "<error N>". The view flags make the
@@ -268,32 +261,26 @@ std::string InView(Platform& p, HKEY root, const char* path, REGSAM view) {
 }
 
 // HKEY_LOCAL_MACHINE\Software is one key per view, the uninstall entries included; the
-// 32-bit view's keys lie below Wow6432Node. HKEY_CURRENT_USER is shared.
-TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeys) {
+// 32-bit view's keys lie below Wow6432Node. HKEY_CURRENT_USER is shared, and so, from Windows 7
+// on, is HKEY_LOCAL_MACHINE\Software\Classes: a 64-bit installer's file association is a 32-bit
+// program's too.
+TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeysButSharesClasses) {
   const char* uninstall =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView";
-  const std::tuple<HKEY, const char*, const char*, const char*> cases[] = {
-      // in 64, in 32
-      {HKEY_LOCAL_MACHINE, "Software\\OrvConformanceView", "64", "32"},
-      {HKEY_LOCAL_MACHINE, uninstall, "64", "32"},
-      {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\OrvConformanceView", "32", "32"},
-      {HKEY_CURRENT_USER, "Software\\OrvConformanceView", "user", "user"},
+  // The key, its default value in the 64-bit view and in the 32-bit view, and whether Wine
+  // differs in the 32-bit one.
+  const std::tuple<HKEY, const char*, const char*, const char*, bool> cases[] = {
+      {HKEY_LOCAL_MACHINE, "Software\\OrvConformanceView", "64", "32", false},
+      {HKEY_LOCAL_MACHINE, uninstall, "64", "32", false},
+      {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\OrvConformanceView", "32", "32", false},
+      {HKEY_CURRENT_USER, "Software\\OrvConformanceView", "user", "user", false},
+      {HKEY_CLASSES_ROOT, "OrvConformanceView", "shared", "shared", true},
+      {HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", "shared", "shared", true},
   };
-  for (const auto& [root, path, in64, in32] : cases) {
-    EXPECT_EQ(InView(P(), root, path, KEY_WOW64_64KEY), in64) << path;
-    EXPECT_EQ(InView(P(), root, path, KEY_WOW64_32KEY), in32) << path;
-  }
-}
-
-// Windows 7 and later share HKEY_LOCAL_MACHINE\Software\Classes, so a file association
-// registered by a 64-bit installer is a 32-bit program's too.
-TEST_F(ConformanceRegistryViews, ClassesAreShared) {
-  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-    bool wineDiffers = view == KEY_WOW64_32KEY;
-    TODO_WINE_EQ_IF(wineDiffers, "shared",
-                    InView(P(), HKEY_CLASSES_ROOT, "OrvConformanceView", view));
-    TODO_WINE_EQ_IF(wineDiffers, "shared",
-                    InView(P(), HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", view));
+  for (const auto& [root, path, in64, in32, wineDiffers] : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(InView(P(), root, path, KEY_WOW64_64KEY), in64);
+    TODO_WINE_EQ_IF(wineDiffers, in32, InView(P(), root, path, KEY_WOW64_32KEY));
   }
 }
 
