@@ -17,25 +17,22 @@ namespace conformance {
 namespace {
 
 // The simulated machine: a fresh one per test, its registry loaded from the data.
-std::shared_ptr<void> StartMachine(std::string_view registry, bool windows64) {
+std::shared_ptr<testing_support::TempMachine> StartMachine(std::string_view registry,
+                                                           bool windows64) {
   auto machine = std::make_shared<testing_support::TempMachine>();
   machine->config.windows64 = windows64;
   machine->config.registry = machine->Write("registry.reg", registry);
   machine->Start();
   return machine;
 }
-
-platform::Platform& PlatformOf(const std::shared_ptr<void>& machine) {
-  return static_cast<testing_support::TempMachine*>(machine.get())->Platform();
-}
 }  // namespace
 
 void ConformanceRegistry::SetUp() { machine_ = StartMachine(kRegistryData, false); }
 void ConformanceRegistry::TearDown() {}
-platform::Platform& ConformanceRegistry::P() { return PlatformOf(machine_); }
+platform::Platform& ConformanceRegistry::P() { return machine_->Platform(); }
 void ConformanceRegistryViews::SetUp() { machine_ = StartMachine(kViewData, true); }
 void ConformanceRegistryViews::TearDown() {}
-platform::Platform& ConformanceRegistryViews::P() { return PlatformOf(machine_); }
+platform::Platform& ConformanceRegistryViews::P() { return machine_->Platform(); }
 #endif
 
 namespace {
@@ -45,22 +42,18 @@ using namespace platform;
 constexpr const char* kBase = "Software\\OrvConformance";
 
 // An open key, closed at the end of the scope.
-class Key {
- public:
-  Key(Platform& p, HKEY parent, const char* path, REGSAM access = KEY_READ) : p_(p) {
+struct Key {
+  Key(Platform& p, HKEY parent, const char* path, REGSAM access = KEY_READ) : p(p) {
     error = p.RegOpenKeyExA(parent, path, 0, access, &key);
   }
   ~Key() {
-    if (error == ERROR_SUCCESS) p_.RegCloseKey(key);
+    if (error == ERROR_SUCCESS) p.RegCloseKey(key);
   }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
+  Key(const Key&) = delete;  // a copy would close the key twice
 
+  Platform& p;
   LONG error;
   HKEY key = nullptr;
-
- private:
-  Platform& p_;
 };
 
 // The subkey counts and longest names of RegQueryInfoKeyA.
@@ -89,15 +82,13 @@ LONG DeleteTree(Platform& p, HKEY parent, const char* name) {
   return p.RegDeleteKeyA(parent, name);
 }
 
-struct ValueCase {
-  const char* name;  // nullptr: the default value
-  DWORD type;
-  std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
-  LONG error = ERROR_SUCCESS;
-};
-
 TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
-  const ValueCase cases[] = {
+  const struct {
+    const char* name;  // nullptr: the default value
+    DWORD type;
+    std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
+    LONG error = ERROR_SUCCESS;
+  } cases[] = {
       {"", REG_SZ, std::string("default text\0", 13)},
       {nullptr, REG_SZ, std::string("default text\0", 13)},
       {"Missing", 0, "", ERROR_FILE_NOT_FOUND},
@@ -119,20 +110,18 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
   };
   Key base(P(), HKEY_CURRENT_USER, kBase);
   ASSERT_EQ(base.error, ERROR_SUCCESS);
-  for (const ValueCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name ? c.name : "(null)");
     DWORD type = 99, size = 0;
     ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, nullptr, &size), c.error);
     if (c.error) continue;
     EXPECT_EQ(type, c.type);
     ASSERT_EQ(size, c.data.size());
-
     std::string data(size + 4, '\x7F');
     size = DWORD(data.size());
     ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, (BYTE*)data.data(), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(data.substr(0, size), c.data);
-
     if (c.data.empty()) continue;
     size = DWORD(c.data.size() - 1);
     type = 99;
@@ -187,13 +176,11 @@ TEST_F(ConformanceRegistry, SubkeysAreCountedAndEnumerateSortedWithoutRegardToCa
   EXPECT_EQ(values, 15u);
   EXPECT_EQ(maxName, 9u);   // EmptyText, Quote "q"
   EXPECT_GE(maxData, 13u);  // at least "default text" with its NUL
-
   Key leaf(P(), base.key, "Leaf");
   subKeys = maxSubKey = 99;
   ASSERT_EQ(Info(P(), leaf.key, &subKeys, &maxSubKey), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 0u);
   EXPECT_EQ(maxSubKey, 0u);
-
   Key order(P(), HKEY_CURRENT_USER, "Software\\OrvConformance\\Order");
   std::vector<std::string> names;
   char name[16];
@@ -205,7 +192,6 @@ TEST_F(ConformanceRegistry, SubkeysAreCountedAndEnumerateSortedWithoutRegardToCa
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma"}));
   size = sizeof name;
   EXPECT_EQ(Enum(P(), order.key, 4, name, &size), ERROR_NO_MORE_ITEMS);
-
   size = 5;  // "Alpha" needs 6 with its NUL
   EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_MORE_DATA);
   size = 6;

@@ -9,13 +9,16 @@
 
 #include "platform/platform.h"
 
+namespace testing_support {
+class TempMachine;
+}
+
 namespace conformance {
 
 // The keys and values every test starts from, as a REGEDIT4 file (code page 1252).
 inline constexpr std::string_view kRegistryData =
     "REGEDIT4\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance]\r\n"
-    "@=\"default text\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance]\r\n@=\"default text\"\r\n"
     "\"Text\"=\"hello\"\r\n"
     "\"Empty\"=\"\"\r\n"
     "\"EmptyText\"=hex(1):\r\n"
@@ -34,55 +37,46 @@ inline constexpr std::string_view kRegistryData =
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Alpha]\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\gamma]\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Delta]\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\B\\C]\r\n"
-    "\"x\"=dword:00000001\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\B\\C]\r\n\"x\"=dword:00000001\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\D]\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\E]\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Leaf]\r\n"
-    "\"v\"=\"1\"\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\NoDefault]\r\n"
-    "\"only\"=\"x\"\r\n\r\n";
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Leaf]\r\n\"v\"=\"1\"\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\NoDefault]\r\n\"only\"=\"x\"\r\n\r\n";
 
 // Keys in both registry views of 64-bit Windows, as its regedit exports them, and keys both
 // views share; kViewKeys names them.
 inline constexpr std::string_view kViewData =
     "REGEDIT4\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView]\r\n"
-    "@=\"64\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView]\r\n"
-    "@=\"32\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-    "OrvConformanceView]\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView]\r\n@=\"64\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView]\r\n@=\"32\"\r\n"
+    "[HKEY_LOCAL_"
+    "MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView]\r\n"
     "@=\"64\"\r\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     "OrvConformanceView]\r\n"
     "@=\"32\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView]\r\n"
-    "@=\"shared\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformanceView]\r\n"
-    "@=\"user\"\r\n\r\n";
+    "[HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView]\r\n@=\"shared\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformanceView]\r\n@=\"user\"\r\n\r\n";
 
 inline constexpr const char* kViewKeys[] = {
     "HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView",
     "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView",
-    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-    "OrvConformanceView",
+    "HKEY_LOCAL_"
+    "MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView",
     "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     "OrvConformanceView",
     "HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView",
     "HKEY_CURRENT_USER\\Software\\OrvConformanceView"};
 
-// The fixtures: before each test of ConformanceRegistry, kRegistryData made, and before each
-// of ConformanceRegistryViews, kViewData in the 64-bit view. The simulated machine makes a
-// fresh machine per test (a 64-bit Windows for the views, conformance_registry.cpp); Windows
-// imports them with reg.exe and removes HKEY_CURRENT_USER\Software\OrvConformance, or
-// kViewKeys, after the test (conformance_win32.cpp).
+// Before each test, kRegistryData (ConformanceRegistry) or kViewData in the 64-bit view
+// (ConformanceRegistryViews): on a fresh simulated machine (conformance_registry.cpp), or imported
+// with reg.exe on Windows and removed after the test (conformance_win32.cpp).
 class ConformanceRegistry : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
   platform::Platform& P();
-  std::shared_ptr<void> machine_;  // the simulated machine
+  std::shared_ptr<testing_support::TempMachine> machine_;  // the simulated machine
 };
 
 class ConformanceRegistryViews : public ::testing::Test {
@@ -90,7 +84,7 @@ class ConformanceRegistryViews : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   platform::Platform& P();
-  std::shared_ptr<void> machine_;
+  std::shared_ptr<testing_support::TempMachine> machine_;
 };
 
 }  // namespace conformance

@@ -1,5 +1,3 @@
-// The registry conformance fixtures, declared for both builds in conformance_registry.h;
-// tests/platform/conformance_win32.cpp defines them for Windows.
+// The registry fixtures, declared for both builds in conformance_registry.h.
 #pragma once
-
 #include "tests/platform/conformance_registry.h"
