@@ -66,8 +66,8 @@ class ConformanceFiles : public conformance::Test {
   DWORD Attributes(const std::string& name) { return H().GetFileAttributesA(Path(name).c_str()); }
 };
 
-// Each row starts from an empty folder, or one holding f.txt with three bytes.
-TEST_F(ConformanceFiles, DispositionsGiveWindowsResultsAndErrors) {
+// Each disposition's row starts from an empty folder, or one holding f.txt with three bytes.
+TEST_F(ConformanceFiles, OpensFollowTheirDispositionAndSharing) {
   const struct {
     DWORD disposition;
     bool exists, opens;
@@ -100,18 +100,15 @@ TEST_F(ConformanceFiles, DispositionsGiveWindowsResultsAndErrors) {
     }
     P().DeleteFileA(Path("f.txt").c_str());
   }
-}
-
-// A second open of a file must fit both the first one's sharing and its own.
-TEST_F(ConformanceFiles, SharingIsCheckedBothWays) {
+  // A second open of a file must fit both the first one's sharing and its own.
   MakeFile("s.txt", "data");
-  const std::tuple<DWORD, DWORD, DWORD, DWORD, bool> cases[] = {
+  const std::tuple<DWORD, DWORD, DWORD, DWORD, bool> shares[] = {
       {R, SR, R, SR, true},           {R, SR, W, SR | SW, false}, {R, SR | SW, W, SW, false},
       {R, SR | SW, W, SR | SW, true}, {W, 0, R, SR | SW, false},  {R, 0, 0, 0, true},
       {W, SR, R, SR | SW, true},      {W, SR, R, SR, false}};
   int row = 0;
-  for (const auto& [firstAccess, firstShare, secondAccess, secondShare, allowed] : cases) {
-    SCOPED_TRACE(row++);
+  for (const auto& [firstAccess, firstShare, secondAccess, secondShare, allowed] : shares) {
+    SCOPED_TRACE(testing::Message() << "sharing row " << row++);
     HANDLE first = Open("s.txt", firstAccess, firstShare, OPEN_EXISTING);
     ASSERT_NE(first, INVALID_HANDLE_VALUE);
     Poison();
@@ -189,8 +186,7 @@ TEST_F(ConformanceFiles, NamesResolveAsWindowsSpellsThem) {
                              "Sub\\Readme.TXT  ", "Sub\\.\\Readme.TXT", "Sub\\x\\..\\Readme.TXT",
                              "Sub\\\\Readme.TXT"};
   for (const char* name : spellings) EXPECT_EQ(Attributes(name), FILE_ATTRIBUTE_ARCHIVE) << name;
-  std::string drive = Path("").substr(0, 2);
-  std::string deep = drive + "\\..\\..\\" + Path("Sub\\Readme.TXT").substr(3);
+  std::string deep = Path("").substr(0, 2) + "\\..\\..\\" + Path("Sub\\Readme.TXT").substr(3);
   EXPECT_EQ(H().GetFileAttributesA(deep.c_str()), FILE_ATTRIBUTE_ARCHIVE)
       << "\"..\" above the root stays at the root";
   MakeDir("Long Folder Name");
