@@ -1,11 +1,40 @@
 // The registry calls as the launcher relies on them; runs unchanged against Windows.
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/platform/conformance.h"
 #include "tests/platform/conformance_registry.h"
 
+#ifndef _WIN32
+#include "tests/support/machine_fixture.h"
+#endif
+
 namespace conformance {
+
+#ifndef _WIN32
+namespace {
+
+// The simulated machine: a fresh one per test, its registry loaded from the data.
+std::shared_ptr<testing_support::TempMachine> StartMachine(std::string_view registry,
+                                                           bool windows64) {
+  auto machine = std::make_shared<testing_support::TempMachine>();
+  machine->config.windows64 = windows64;
+  machine->config.registry = machine->Write("registry.reg", registry);
+  machine->Start();
+  return machine;
+}
+}  // namespace
+
+void ConformanceRegistry::SetUp() { machine_ = StartMachine(kRegistryData, false); }
+void ConformanceRegistry::TearDown() {}
+platform::Platform& ConformanceRegistry::P() { return machine_->Platform(); }
+void ConformanceRegistryViews::SetUp() { machine_ = StartMachine(kViewData, true); }
+void ConformanceRegistryViews::TearDown() {}
+platform::Platform& ConformanceRegistryViews::P() { return machine_->Platform(); }
+#endif
+
 namespace {
 
 using namespace platform;
@@ -13,51 +42,53 @@ using namespace platform;
 constexpr const char* kBase = "Software\\OrvConformance";
 
 // An open key, closed at the end of the scope.
-class Key {
- public:
-  Key(Platform& p, HKEY parent, const char* path, REGSAM access = KEY_READ) : p_(p) {
+struct Key {
+  Key(Platform& p, HKEY parent, const char* path, REGSAM access = KEY_READ) : p(p) {
     error = p.RegOpenKeyExA(parent, path, 0, access, &key);
   }
   ~Key() {
-    if (error == ERROR_SUCCESS) p_.RegCloseKey(key);
+    if (error == ERROR_SUCCESS) p.RegCloseKey(key);
   }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
+  Key(const Key&) = delete;  // a copy would close the key twice
 
+  Platform& p;
   LONG error;
   HKEY key = nullptr;
-
- private:
-  Platform& p_;
 };
+
+// The subkey counts and longest names of RegQueryInfoKeyA.
+LONG Info(Platform& p, HKEY key, DWORD* subKeys, DWORD* maxSubKey = nullptr,
+          DWORD* values = nullptr, DWORD* maxName = nullptr, DWORD* maxData = nullptr) {
+  return p.RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subKeys, maxSubKey, nullptr, values,
+                            maxName, maxData, nullptr, nullptr);
+}
+
+LONG Enum(Platform& p, HKEY key, DWORD index, char* name, DWORD* size) {
+  return p.RegEnumKeyExA(key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+}
 
 // The launcher's way of deleting a tree: while the key has subkeys, the first one's tree,
 // each named relative to its parent; then the key.
 LONG DeleteTree(Platform& p, HKEY parent, const char* name) {
   Key key(p, parent, name, KEY_ALL_ACCESS);
   DWORD count = 0, longest = 0;
-  while (key.error == ERROR_SUCCESS &&
-         p.RegQueryInfoKeyA(key.key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
-                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+  while (key.error == ERROR_SUCCESS && Info(p, key.key, &count, &longest) == ERROR_SUCCESS &&
          count > 0) {
     std::string child(longest + 1, '\0');
     DWORD size = longest + 1;
-    LONG error =
-        p.RegEnumKeyExA(key.key, 0, child.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    LONG error = Enum(p, key.key, 0, child.data(), &size);
     if (error || (error = DeleteTree(p, key.key, child.c_str()))) return error;
   }
   return p.RegDeleteKeyA(parent, name);
 }
 
-struct ValueCase {
-  const char* name;  // nullptr: the default value
-  DWORD type;
-  std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
-  LONG error = ERROR_SUCCESS;
-};
-
 TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
-  const ValueCase cases[] = {
+  const struct {
+    const char* name;  // nullptr: the default value
+    DWORD type;
+    std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
+    LONG error = ERROR_SUCCESS;
+  } cases[] = {
       {"", REG_SZ, std::string("default text\0", 13)},
       {nullptr, REG_SZ, std::string("default text\0", 13)},
       {"Missing", 0, "", ERROR_FILE_NOT_FOUND},
@@ -79,20 +110,18 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
   };
   Key base(P(), HKEY_CURRENT_USER, kBase);
   ASSERT_EQ(base.error, ERROR_SUCCESS);
-  for (const ValueCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name ? c.name : "(null)");
     DWORD type = 99, size = 0;
     ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, nullptr, &size), c.error);
     if (c.error) continue;
     EXPECT_EQ(type, c.type);
     ASSERT_EQ(size, c.data.size());
-
     std::string data(size + 4, '\x7F');
     size = DWORD(data.size());
     ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, (BYTE*)data.data(), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(data.substr(0, size), c.data);
-
     if (c.data.empty()) continue;
     size = DWORD(c.data.size() - 1);
     type = 99;
@@ -107,11 +136,8 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
             ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
-  const struct {
-    const char* path;
-    LONG expected;
-  } cases[] = {
+TEST_F(ConformanceRegistry, KeysOpenWithoutRegardToCaseAndCloseOnce) {
+  const std::pair<const char*, LONG> cases[] = {
       {"Software\\OrvConformance", ERROR_SUCCESS},
       {"SOFTWARE\\orvconformance\\LEAF", ERROR_SUCCESS},
       {"Software\\OrvConformance\\Tree\\A\\B\\C", ERROR_SUCCESS},
@@ -122,16 +148,10 @@ TEST_F(ConformanceRegistry, OpenFollowsPathsWithoutRegardToCase) {
       {"Software\\OrvConformance\\Leaf\\v", ERROR_FILE_NOT_FOUND},  // a value is no key
       {"\\Software\\OrvConformance", ERROR_BAD_PATHNAME},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    Key key(P(), HKEY_CURRENT_USER, c.path);
-    EXPECT_EQ(key.error, c.expected);
-  }
-}
-
-// A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
-// predefined roots close successfully and stay usable.
-TEST_F(ConformanceRegistry, KeysReopenAndCloseOnce) {
+  for (const auto& [path, expected] : cases)
+    EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, path).error, expected) << path;
+  // A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
+  // predefined roots close successfully and stay usable.
   for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
     HKEY base, again;
     ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
@@ -147,48 +167,35 @@ TEST_F(ConformanceRegistry, KeysReopenAndCloseOnce) {
   EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
 }
 
-TEST_F(ConformanceRegistry, QueryInfoCountsSubkeysAndValues) {
+TEST_F(ConformanceRegistry, SubkeysAreCountedAndEnumerateSortedWithoutRegardToCase) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
   DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
-  ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                                 &values, &maxName, &maxData, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(Info(P(), base.key, &subKeys, &maxSubKey, &values, &maxName, &maxData), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 4u);    // Order, Tree, Leaf, NoDefault
   EXPECT_EQ(maxSubKey, 9u);  // NoDefault
   EXPECT_EQ(values, 15u);
   EXPECT_EQ(maxName, 9u);   // EmptyText, Quote "q"
   EXPECT_GE(maxData, 13u);  // at least "default text" with its NUL
-
   Key leaf(P(), base.key, "Leaf");
   subKeys = maxSubKey = 99;
-  ASSERT_EQ(P().RegQueryInfoKeyA(leaf.key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(Info(P(), leaf.key, &subKeys, &maxSubKey), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 0u);
   EXPECT_EQ(maxSubKey, 0u);
-}
-
-TEST_F(ConformanceRegistry, SubkeysEnumerateSortedWithoutRegardToCase) {
   Key order(P(), HKEY_CURRENT_USER, "Software\\OrvConformance\\Order");
   std::vector<std::string> names;
   char name[16];
   DWORD i = 0, size = sizeof name;
-  while (P().RegEnumKeyExA(order.key, i++, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS) {
+  while (Enum(P(), order.key, i++, name, &size) == ERROR_SUCCESS) {
     names.push_back(std::string(name, size));
     size = sizeof name;
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma"}));
   size = sizeof name;
-  EXPECT_EQ(P().RegEnumKeyExA(order.key, 4, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_NO_MORE_ITEMS);
-
+  EXPECT_EQ(Enum(P(), order.key, 4, name, &size), ERROR_NO_MORE_ITEMS);
   size = 5;  // "Alpha" needs 6 with its NUL
-  EXPECT_EQ(P().RegEnumKeyExA(order.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_MORE_DATA);
+  EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_MORE_DATA);
   size = 6;
-  EXPECT_EQ(P().RegEnumKeyExA(order.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 5u);
   EXPECT_STREQ(name, "Alpha");
 }
@@ -197,18 +204,26 @@ TEST_F(ConformanceRegistry, HandlesKeepTheirAccess) {
   char name[16];
   DWORD size = sizeof name;
   Key query(P(), HKEY_CURRENT_USER, kBase, KEY_QUERY_VALUE);
-  EXPECT_EQ(P().RegEnumKeyExA(query.key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Enum(P(), query.key, 0, name, &size), ERROR_ACCESS_DENIED);
   Key enumerate(P(), HKEY_CURRENT_USER, kBase, KEY_ENUMERATE_SUB_KEYS);
   EXPECT_EQ(P().RegQueryValueExA(enumerate.key, "Text", nullptr, nullptr, nullptr, &size),
             ERROR_ACCESS_DENIED);
-  TODO_WINE_EQ(ERROR_ACCESS_DENIED,
-               P().RegQueryInfoKeyA(enumerate.key, nullptr, nullptr, nullptr, &size, nullptr,
-                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  TODO_WINE_EQ(ERROR_ACCESS_DENIED, Info(P(), enumerate.key, &size));
 }
 
+// A handle to a deleted key answers ERROR_KEY_DELETED; a key with subkeys, or none, is not
+// deleted.
 TEST_F(ConformanceRegistry, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
   Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
+  HKEY leaf;
+  ASSERT_EQ(P().RegOpenKeyExA(base.key, "Leaf", 0, KEY_READ, &leaf), ERROR_SUCCESS);
+  ASSERT_EQ(P().RegDeleteKeyA(base.key, "Leaf"), ERROR_SUCCESS);
+  DWORD size = 0, count = 0;
+  EXPECT_EQ(P().RegQueryValueExA(leaf, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(Info(P(), leaf, &count), ERROR_KEY_DELETED);
+  EXPECT_EQ(P().RegCloseKey(leaf), ERROR_SUCCESS);
+  ASSERT_EQ(Info(P(), base.key, &count), ERROR_SUCCESS);
+  EXPECT_EQ(count, 3u);
   for (const char* parent : {"Tree", "Tree\\A\\B"})  // two subkeys, one
     EXPECT_EQ(P().RegDeleteKeyA(base.key, parent), ERROR_ACCESS_DENIED) << parent;
   EXPECT_EQ(Key(P(), base.key, "Tree\\A\\B\\C").error, ERROR_SUCCESS);
@@ -218,23 +233,6 @@ TEST_F(ConformanceRegistry, DeleteRefusesKeysWithSubkeysAndAbsentKeys) {
   EXPECT_EQ(DeleteTree(P(), base.key, "Tree"), ERROR_SUCCESS) << "subkeys first";
   EXPECT_EQ(Key(P(), base.key, "Tree").error, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Key(P(), base.key, "Order").error, ERROR_SUCCESS);
-}
-
-TEST_F(ConformanceRegistry, HandleToADeletedKeyAnswersKeyDeleted) {
-  Key base(P(), HKEY_CURRENT_USER, kBase, KEY_ALL_ACCESS);
-  HKEY leaf;
-  ASSERT_EQ(P().RegOpenKeyExA(base.key, "Leaf", 0, KEY_READ, &leaf), ERROR_SUCCESS);
-  ASSERT_EQ(P().RegDeleteKeyA(base.key, "Leaf"), ERROR_SUCCESS);
-  DWORD size = 0, count = 0;
-  EXPECT_EQ(P().RegQueryValueExA(leaf, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-  EXPECT_EQ(P().RegQueryInfoKeyA(leaf, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr),
-            ERROR_KEY_DELETED);
-  EXPECT_EQ(P().RegCloseKey(leaf), ERROR_SUCCESS);
-  ASSERT_EQ(P().RegQueryInfoKeyA(base.key, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
-  EXPECT_EQ(count, 3u);
 }
 
 // The default value of a key opened in one view, or "<error N>". The view flags make the
@@ -249,36 +247,26 @@ std::string InView(Platform& p, HKEY root, const char* path, REGSAM view) {
 }
 
 // HKEY_LOCAL_MACHINE\Software is one key per view, the uninstall entries included; the
-// 32-bit view's keys lie below Wow6432Node. HKEY_CURRENT_USER is shared.
-TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeys) {
+// 32-bit view's keys lie below Wow6432Node. HKEY_CURRENT_USER is shared, and so, from Windows 7
+// on, is HKEY_LOCAL_MACHINE\Software\Classes: a 64-bit installer's file association is a 32-bit
+// program's too.
+TEST_F(ConformanceRegistryViews, EachViewHasItsOwnSoftwareKeysButSharesClasses) {
   const char* uninstall =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView";
-  const struct {
-    HKEY root;
-    const char* path;
-    const char* in64;
-    const char* in32;
-  } cases[] = {
-      {HKEY_LOCAL_MACHINE, "Software\\OrvConformanceView", "64", "32"},
-      {HKEY_LOCAL_MACHINE, uninstall, "64", "32"},
-      {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\OrvConformanceView", "32", "32"},
-      {HKEY_CURRENT_USER, "Software\\OrvConformanceView", "user", "user"},
+  // The key, its default value in the 64-bit view and in the 32-bit view, and whether Wine
+  // differs in the 32-bit one.
+  const std::tuple<HKEY, const char*, const char*, const char*, bool> cases[] = {
+      {HKEY_LOCAL_MACHINE, "Software\\OrvConformanceView", "64", "32", false},
+      {HKEY_LOCAL_MACHINE, uninstall, "64", "32", false},
+      {HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\OrvConformanceView", "32", "32", false},
+      {HKEY_CURRENT_USER, "Software\\OrvConformanceView", "user", "user", false},
+      {HKEY_CLASSES_ROOT, "OrvConformanceView", "shared", "shared", true},
+      {HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", "shared", "shared", true},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(InView(P(), c.root, c.path, KEY_WOW64_64KEY), c.in64) << c.path;
-    EXPECT_EQ(InView(P(), c.root, c.path, KEY_WOW64_32KEY), c.in32) << c.path;
-  }
-}
-
-// Windows 7 and later share HKEY_LOCAL_MACHINE\Software\Classes, so a file association
-// registered by a 64-bit installer is a 32-bit program's too.
-TEST_F(ConformanceRegistryViews, ClassesAreShared) {
-  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-    bool wineDiffers = view == KEY_WOW64_32KEY;
-    TODO_WINE_EQ_IF(wineDiffers, "shared",
-                    InView(P(), HKEY_CLASSES_ROOT, "OrvConformanceView", view));
-    TODO_WINE_EQ_IF(wineDiffers, "shared",
-                    InView(P(), HKEY_LOCAL_MACHINE, "Software\\Classes\\OrvConformanceView", view));
+  for (const auto& [root, path, in64, in32, wineDiffers] : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(InView(P(), root, path, KEY_WOW64_64KEY), in64);
+    TODO_WINE_EQ_IF(wineDiffers, in32, InView(P(), root, path, KEY_WOW64_32KEY));
   }
 }
 

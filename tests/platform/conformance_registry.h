@@ -4,20 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string_view>
 
 #include "platform/platform.h"
 
+namespace testing_support {
+class TempMachine;
+}
+
 namespace conformance {
 
-// The keys and values every test starts from, as a REGEDIT4 file (code page 1252). Each
-// fixture makes them before a test and removes HKEY_CURRENT_USER\Software\OrvConformance
-// after it.
+// The keys and values every test starts from, as a REGEDIT4 file (code page 1252).
 inline constexpr std::string_view kRegistryData =
-    "REGEDIT4\r\n"
-    "\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance]\r\n"
-    "@=\"default text\"\r\n"
+    "REGEDIT4\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance]\r\n@=\"default text\"\r\n"
     "\"Text\"=\"hello\"\r\n"
     "\"Empty\"=\"\"\r\n"
     "\"EmptyText\"=hex(1):\r\n"
@@ -31,91 +32,59 @@ inline constexpr std::string_view kRegistryData =
     "\"None\"=hex(0):aa\r\n"
     "\"Unknown\"=hex(100):de,ad\r\n"
     "\"Latin\"=\"caf\xE9\"\r\n"
-    "\"Quote \\\"q\\\"\"=\"back\\\\slash\"\r\n"
-    "\r\n"
+    "\"Quote \\\"q\\\"\"=\"back\\\\slash\"\r\n\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\beta]\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Alpha]\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\gamma]\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Delta]\r\n"
-    "\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\B\\C]\r\n"
-    "\"x\"=dword:00000001\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Order\\Delta]\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\B\\C]\r\n\"x\"=dword:00000001\r\n"
     "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\A\\D]\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\E]\r\n"
-    "\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Leaf]\r\n"
-    "\"v\"=\"1\"\r\n"
-    "\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\NoDefault]\r\n"
-    "\"only\"=\"x\"\r\n"
-    "\r\n";
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Tree\\E]\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\Leaf]\r\n\"v\"=\"1\"\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformance\\NoDefault]\r\n\"only\"=\"x\"\r\n\r\n";
 
 // Keys in both registry views of 64-bit Windows, as its regedit exports them, and keys both
-// views share. Each fixture makes them before a view test and removes kViewKeys after it.
+// views share; kViewKeys names them.
 inline constexpr std::string_view kViewData =
-    "REGEDIT4\r\n"
-    "\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView]\r\n"
-    "@=\"64\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView]\r\n"
-    "@=\"32\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-    "OrvConformanceView]\r\n"
+    "REGEDIT4\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView]\r\n@=\"64\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView]\r\n@=\"32\"\r\n"
+    "[HKEY_LOCAL_"
+    "MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView]\r\n"
     "@=\"64\"\r\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     "OrvConformanceView]\r\n"
     "@=\"32\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView]\r\n"
-    "@=\"shared\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\OrvConformanceView]\r\n"
-    "@=\"user\"\r\n"
-    "\r\n";
+    "[HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView]\r\n@=\"shared\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\OrvConformanceView]\r\n@=\"user\"\r\n\r\n";
 
 inline constexpr const char* kViewKeys[] = {
     "HKEY_LOCAL_MACHINE\\Software\\OrvConformanceView",
     "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OrvConformanceView",
-    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-    "OrvConformanceView",
+    "HKEY_LOCAL_"
+    "MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvConformanceView",
     "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     "OrvConformanceView",
     "HKEY_LOCAL_MACHINE\\Software\\Classes\\OrvConformanceView",
     "HKEY_CURRENT_USER\\Software\\OrvConformanceView"};
 
-}  // namespace conformance
-
-#ifndef _WIN32
-#include "tests/support/machine_fixture.h"
-
-namespace conformance {
-
-// The simulated machine: a fresh one per test, its registry loaded from kRegistryData.
+// Before each test, kRegistryData (ConformanceRegistry) or kViewData in the 64-bit view
+// (ConformanceRegistryViews): on a fresh simulated machine (conformance_registry.cpp), or imported
+// with reg.exe on Windows and removed after the test (conformance_win32.cpp).
 class ConformanceRegistry : public ::testing::Test {
  protected:
-  void SetUp() override {
-    machine_.config.registry = machine_.Write("registry.reg", kRegistryData);
-    machine_.Start();
-  }
-  platform::Platform& P() { return machine_.Platform(); }
-
- private:
-  testing_support::TempMachine machine_;
+  void SetUp() override;
+  void TearDown() override;
+  platform::Platform& P();
+  std::shared_ptr<testing_support::TempMachine> machine_;  // the simulated machine
 };
 
-// A 64-bit Windows machine, its registry loaded from kViewData.
 class ConformanceRegistryViews : public ::testing::Test {
  protected:
-  void SetUp() override {
-    machine_.config.windows64 = true;
-    machine_.config.registry = machine_.Write("registry.reg", kViewData);
-    machine_.Start();
-  }
-  platform::Platform& P() { return machine_.Platform(); }
-
- private:
-  testing_support::TempMachine machine_;
+  void SetUp() override;
+  void TearDown() override;
+  platform::Platform& P();
+  std::shared_ptr<testing_support::TempMachine> machine_;
 };
 
 }  // namespace conformance
-#else
-#include "tests/wine/registry_fixture.h"
-#endif
