@@ -6,34 +6,30 @@ namespace conformance {
 
 namespace {
 
+using namespace platform;
+
 class MachineHost : public Host {
  public:
   explicit MachineHost(hosted::HostedPlatform& machine)
       : files_(machine.Files()), process_(machine.Proc()) {}
-  platform::DWORD GetFileAttributesA(const char* name) override {
-    return files_.GetFileAttributesA(name);
-  }
-  platform::BOOL CreateDirectoryA(const char* name) override {
+  DWORD GetFileAttributesA(const char* name) override { return files_.GetFileAttributesA(name); }
+  BOOL CreateDirectoryA(const char* name) override {
     return files_.CreateDirectoryA(name, nullptr);
   }
-  platform::BOOL RemoveDirectoryA(const char* name) override {
-    return files_.RemoveDirectoryA(name);
-  }
-  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
+  BOOL RemoveDirectoryA(const char* name) override { return files_.RemoveDirectoryA(name); }
+  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
     return files_.GetCurrentDirectoryA(size, buffer);
   }
-  platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
+  BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
     process_.SetEnvironmentVariable(name, value ? value : "");
-    return platform::TRUE;
+    return TRUE;
   }
   // The machine takes a file for a program by its "MZ" start.
-  platform::BOOL CopyProgramA(const char* path) override {
-    platform::HANDLE h = files_.CreateFileA(path, platform::GENERIC_WRITE, 0, nullptr,
-                                            platform::CREATE_ALWAYS, 0, nullptr);
-    platform::DWORD written = 0;
-    bool done =
-        h != platform::INVALID_HANDLE_VALUE && files_.WriteFile(h, "MZ", 2, &written, nullptr);
-    return done && files_.CloseFile(h) ? platform::TRUE : platform::FALSE;
+  BOOL CopyProgramA(const char* path) override {
+    HANDLE h = files_.CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool done = h != INVALID_HANDLE_VALUE && files_.WriteFile(h, "MZ", 2, &written, nullptr);
+    return done && files_.CloseFile(h) ? TRUE : FALSE;
   }
 
  private:

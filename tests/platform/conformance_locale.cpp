@@ -10,7 +10,7 @@ using namespace platform;
 using conformance::kPoison;
 using conformance::kPoisonByte;
 
-constexpr LCID kEnglishUs = 0x0409;
+constexpr LCID kEnglishUs = 0x0409, kUser = LOCALE_USER_DEFAULT;
 constexpr DWORD kUndefinedFlag = 0x80;
 constexpr DWORD kIgnoreNonSpace = 0x2, kIgnoreSymbols = 0x4, kStringSort = 0x1000;
 
@@ -43,21 +43,15 @@ class ConformanceLocale : public conformance::Test {
     }
     return result;
   }
-  int Compare(DWORD flags, const std::string& a, const std::string& b) {
-    return Compare(LOCALE_USER_DEFAULT, flags, a, int(a.size()), b, int(b.size()));
-  }
 };
 
-struct ByteRange {
-  unsigned first, last;
-};
-
+// The bytes in quarters of the code page, from the first byte given.
 class ConformanceLocaleBytes : public ConformanceLocale,
-                               public ::testing::WithParamInterface<ByteRange> {
+                               public ::testing::WithParamInterface<unsigned> {
  protected:
   std::string Bytes() const {
     std::string bytes;
-    for (unsigned b = GetParam().first; b <= GetParam().last; ++b) bytes += char(b);
+    for (unsigned b = GetParam(); b < GetParam() + 0x40; ++b) bytes += char(b);
     return bytes;
   }
 };
@@ -79,17 +73,15 @@ TEST_P(ConformanceLocaleBytes, CompareWithTheirLowercase) {
   for (char c : Bytes()) {
     std::string upper = std::string("x") + c + "y", lower = std::string("x") + LowerOf(c) + "y";
     SCOPED_TRACE(std::to_string(c & 0xFF));
-    EXPECT_EQ(Compare(NORM_IGNORECASE, upper, lower), CSTR_EQUAL);
-    EXPECT_EQ(Compare(NORM_IGNORECASE, lower, upper), CSTR_EQUAL);
+    EXPECT_EQ(Compare(kUser, NORM_IGNORECASE, upper, 3, lower, 3), CSTR_EQUAL);
+    EXPECT_EQ(Compare(kUser, NORM_IGNORECASE, lower, 3, upper, 3), CSTR_EQUAL);
     if (LowerOf(c) == c) continue;
-    EXPECT_EQ(Compare(0, upper, lower), CSTR_GREATER_THAN);
-    EXPECT_EQ(Compare(0, lower, upper), CSTR_LESS_THAN);
+    EXPECT_EQ(Compare(kUser, 0, upper, 3, lower, 3), CSTR_GREATER_THAN);
+    EXPECT_EQ(Compare(kUser, 0, lower, 3, upper, 3), CSTR_LESS_THAN);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, ConformanceLocaleBytes,
-                         ::testing::Values(ByteRange{0x00, 0x3F}, ByteRange{0x40, 0x7F},
-                                           ByteRange{0x80, 0xBF}, ByteRange{0xC0, 0xFF}));
+INSTANTIATE_TEST_SUITE_P(All, ConformanceLocaleBytes, ::testing::Values(0x00, 0x40, 0x80, 0xC0));
 
 struct OrderCase {
   DWORD flags;
@@ -103,7 +95,7 @@ class ConformanceLocaleOrder : public ConformanceLocale,
 
 TEST_P(ConformanceLocaleOrder, FollowsTheWordSort) {
   const OrderCase& c = GetParam();
-  EXPECT_EQ(Compare(LOCALE_USER_DEFAULT, c.flags, c.a, -1, c.b, -1), c.result) << c.a << " " << c.b;
+  EXPECT_EQ(Compare(kUser, c.flags, c.a, -1, c.b, -1), c.result) << c.a << " " << c.b;
   int reversed =
       c.result == CSTR_EQUAL ? CSTR_EQUAL : CSTR_LESS_THAN + CSTR_GREATER_THAN - c.result;
   EXPECT_EQ(Compare(kEnglishUs, c.flags, c.b, -1, c.a, -1), reversed);
@@ -143,8 +135,7 @@ TEST_F(ConformanceLocale, LengthsCountBytesOrStopAtTheNull) {
       {"abc", 0, "a", 1, CSTR_LESS_THAN},   {"abYc", 4, "abXc", -1, CSTR_GREATER_THAN},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(Compare(LOCALE_USER_DEFAULT, NORM_IGNORECASE, c.a, c.aLength, c.b, c.bLength),
-              c.result)
+    EXPECT_EQ(Compare(kUser, NORM_IGNORECASE, c.a, c.aLength, c.b, c.bLength), c.result)
         << c.a << " " << c.aLength;
 }
 

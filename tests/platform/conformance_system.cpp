@@ -22,23 +22,20 @@ class ConformanceSystem : public conformance::Test {
   }
 };
 
-struct VersionCase {
-  DWORD size;
-  bool accepted;
-};
-
 class ConformanceSystemVersion : public ConformanceSystem,
-                                 public ::testing::WithParamInterface<VersionCase> {};
+                                 public ::testing::WithParamInterface<DWORD> {};
 
+// 148: OSVERSIONINFOA; 156: OSVERSIONINFOEXA.
 TEST_P(ConformanceSystemVersion, TakesOnlyTheRecordSizes) {
-  const VersionCase& c = GetParam();
+  const DWORD size = GetParam();
+  const bool accepted = size == 148 || size == 156;
   alignas(OSVERSIONINFOA) char record[256];
   PoisonAll(record);
   auto* info = reinterpret_cast<OSVERSIONINFOA*>(record);
-  info->dwOSVersionInfoSize = c.size;
-  EXPECT_EQ(P().GetVersionExA(info) != FALSE, c.accepted);
-  EXPECT_EQ(info->dwOSVersionInfoSize, c.size);
-  if (!c.accepted) {
+  info->dwOSVersionInfoSize = size;
+  EXPECT_EQ(P().GetVersionExA(info) != FALSE, accepted);
+  EXPECT_EQ(info->dwOSVersionInfoSize, size);
+  if (!accepted) {
     EXPECT_EQ(P().GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(record[sizeof(DWORD)], kPoisonByte) << "a refused record is left alone";
     return;
@@ -46,18 +43,15 @@ TEST_P(ConformanceSystemVersion, TakesOnlyTheRecordSizes) {
   EXPECT_EQ(info->dwPlatformId, VER_PLATFORM_WIN32_NT);
   EXPECT_GE(info->dwMajorVersion, 5u);
   EXPECT_NE(std::memchr(info->szCSDVersion, '\0', sizeof info->szCSDVersion), nullptr);
-  EXPECT_EQ(record[c.size], kPoisonByte) << "nothing is written past the record";
-  if (c.size > sizeof(OSVERSIONINFOA)) {
+  EXPECT_EQ(record[size], kPoisonByte) << "nothing is written past the record";
+  if (size > sizeof(OSVERSIONINFOA)) {
     EXPECT_GE(record[sizeof(OSVERSIONINFOA) + 6], 1) << "wProductType";
     EXPECT_LE(record[sizeof(OSVERSIONINFOA) + 6], 3) << "wProductType";
   }
 }
 
-// 148: OSVERSIONINFOA; 156: OSVERSIONINFOEXA.
 INSTANTIATE_TEST_SUITE_P(All, ConformanceSystemVersion,
-                         ::testing::Values(VersionCase{148, true}, VersionCase{156, true},
-                                           VersionCase{0, false}, VersionCase{147, false},
-                                           VersionCase{149, false}, VersionCase{200, false}));
+                         ::testing::Values(148, 156, 0, 147, 149, 200));
 
 struct KnownError {
   DWORD code;
@@ -135,21 +129,20 @@ TEST_P(ConformanceSystemFormat, GivesTheTextOrFails) {
 }
 
 constexpr DWORD kIgnore = FORMAT_MESSAGE_IGNORE_INSERTS, kWidth = FORMAT_MESSAGE_MAX_WIDTH_MASK;
-INSTANTIATE_TEST_SUITE_P(
-    All, ConformanceSystemFormat,
-    ::testing::Values(
-        FormatCase{"InsertWithoutArguments", 0, ERROR_BAD_EXE_FORMAT, 100, ERROR_INVALID_PARAMETER},
-        FormatCase{"InsertWithoutArgumentsUnderTheWidthMask", kWidth, ERROR_BAD_EXE_FORMAT, 100,
-                   ERROR_INVALID_PARAMETER},
-        FormatCase{"NoInsertNeedsNoArguments", 0, ERROR_ACCESS_DENIED, 100, 0},
-        FormatCase{"ExactFit", kIgnore, ERROR_ACCESS_DENIED, 1, 0},
-        FormatCase{"NoRoomForTheNul", kIgnore, ERROR_ACCESS_DENIED, 0, ERROR_INSUFFICIENT_BUFFER},
-        FormatCase{"NoBuffer", kIgnore, ERROR_ACCESS_DENIED, kNoBuffer, ERROR_INSUFFICIENT_BUFFER},
-        FormatCase{"ExactFitUnderTheWidthMask", kWidth, ERROR_ACCESS_DENIED, 1, 0},
-        FormatCase{"NoRoomUnderTheWidthMask", kWidth, ERROR_ACCESS_DENIED, 0,
-                   ERROR_INSUFFICIENT_BUFFER},
-        FormatCase{"UnknownId", kIgnore, 0xDEAD, 100, ERROR_MR_MID_NOT_FOUND}),
-    [](const auto& info) { return std::string(info.param.name); });
+constexpr DWORD kBadExe = ERROR_BAD_EXE_FORMAT, kDenied = ERROR_ACCESS_DENIED;
+const FormatCase kFormats[] = {
+    {"InsertWithoutArguments", 0, kBadExe, 100, ERROR_INVALID_PARAMETER},
+    {"InsertWithoutArgumentsUnderTheWidthMask", kWidth, kBadExe, 100, ERROR_INVALID_PARAMETER},
+    {"NoInsertNeedsNoArguments", 0, kDenied, 100, 0},
+    {"ExactFit", kIgnore, kDenied, 1, 0},
+    {"NoRoomForTheNul", kIgnore, kDenied, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"NoBuffer", kIgnore, kDenied, kNoBuffer, ERROR_INSUFFICIENT_BUFFER},
+    {"ExactFitUnderTheWidthMask", kWidth, kDenied, 1, 0},
+    {"NoRoomUnderTheWidthMask", kWidth, kDenied, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"UnknownId", kIgnore, 0xDEAD, 100, ERROR_MR_MID_NOT_FOUND},
+};
+INSTANTIATE_TEST_SUITE_P(All, ConformanceSystemFormat, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConformanceSystem, TempPathBufferRules) {
   char buffer[MAX_PATH + 2];
