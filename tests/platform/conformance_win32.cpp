@@ -26,18 +26,16 @@ class WindowsHost : public Host {
   platform::DWORD GetFileAttributesA(const char* name) override {
     return ::GetFileAttributesA(name);
   }
-  platform::BOOL CreateDirectoryA(const char* name) override {
-    return ::CreateDirectoryA(name, nullptr);
-  }
-  platform::BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
+  BOOL CreateDirectoryA(const char* name) override { return ::CreateDirectoryA(name, nullptr); }
+  BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
     return ::GetCurrentDirectoryA(size, buffer);
   }
-  platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
+  BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
     return ::SetEnvironmentVariableA(name, value);
   }
   // The stub program built beside the test program.
-  platform::BOOL CopyProgramA(const char* path) override {
+  BOOL CopyProgramA(const char* path) override {
     char self[MAX_PATH];
     std::string stub(self, ::GetModuleFileNameA(nullptr, self, sizeof self));
     stub = stub.substr(0, stub.find_last_of('\\') + 1) + "stub_program.exe";
