@@ -43,18 +43,13 @@ bool OnWine();
 
 // The count of checks each test suite took as known Wine differences, printed at the end of
 // a run.
-inline std::map<std::string, int>& MarkedChecks() {
-  static std::map<std::string, int> marked;
-  return marked;
-}
-
-class MarkCount : public ::testing::Environment {
+struct MarkCount : ::testing::Environment {
+  inline static std::map<std::string, int> marked;
   void TearDown() override {
-    for (const auto& [suite, count] : MarkedChecks())
+    for (const auto& [suite, count] : marked)
       std::printf("known Wine differences in %s: %d\n", suite.c_str(), count);
   }
 };
-
 inline const auto* const kMarkCount = ::testing::AddGlobalTestEnvironment(new MarkCount);
 
 // A check that Wine is known to fail (docs/known-differences.md): elsewhere an ordinary
@@ -68,7 +63,7 @@ inline void CheckKnownWineDifference(bool marked, bool agrees, const std::string
     ADD_FAILURE_AT(file, line) << "marked as a Wine difference, but Wine agrees now: " << check
                                << " (remove the mark and its entry in docs/known-differences.md)";
   } else {
-    ++MarkedChecks()[::testing::UnitTest::GetInstance()->current_test_suite()->name()];
+    ++MarkCount::marked[::testing::UnitTest::GetInstance()->current_test_suite()->name()];
   }
 }
 
@@ -92,6 +87,7 @@ class Test : public ::testing::Test {
   void SetUp() override { scratch_ = PrepareScratch(); }
   void TearDown() override { scratch_ = Scratch{}; }
 
+ public:
   platform::Platform& P() { return *scratch_.platform; }
   Host& H() { return *scratch_.host; }
   std::string Path(const std::string& name) const { return scratch_.dir + name; }
@@ -112,6 +108,7 @@ class Test : public ::testing::Test {
     ASSERT_TRUE(H().CreateDirectoryA(Path(name).c_str())) << name;
   }
 
+ protected:
   Scratch scratch_;
 };
 

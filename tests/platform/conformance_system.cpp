@@ -20,6 +20,8 @@ class ConformanceSystem : public conformance::Test {
     std::memset(buffer, kPoisonByte, N);
     Poison();
   }
+
+  char buffer[MAX_PATH + 2];  // the paths' buffer
 };
 
 class ConformanceSystemVersion : public ConformanceSystem,
@@ -68,26 +70,23 @@ constexpr KnownError kErrors[] = {
 class ConformanceSystemMessages : public ConformanceSystem,
                                   public ::testing::WithParamInterface<KnownError> {};
 
-// Wine's English texts are worded its own way for all of these but one.
-bool WineWordsItOtherwise(DWORD code) {
-  return code != ERROR_INVALID_WINDOW_HANDLE && code != ERROR_INVALID_FLAGS;
-}
-
 // The text exactly, ending in a line break, or under the width mask in a blank.
 TEST_P(ConformanceSystemMessages, AreTheSystemsTexts) {
   const KnownError& e = GetParam();
   const std::pair<DWORD, std::string> forms[] = {{0, "\r\n"}, {FORMAT_MESSAGE_MAX_WIDTH_MASK, " "}};
   for (const auto& [width, end] : forms) {
-    char buffer[512];
-    PoisonAll(buffer);
+    char message[512];
+    PoisonAll(message);
     DWORD n = P().FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | width,
-                                 nullptr, e.code, 0, buffer, sizeof buffer, nullptr);
+                                 nullptr, e.code, 0, message, sizeof message, nullptr);
     ASSERT_GT(n, end.size()) << width;
-    EXPECT_EQ(buffer[n], '\0');
-    EXPECT_EQ(buffer[n + 1], kPoisonByte);
-    const std::string text(buffer, n - end.size());
-    EXPECT_EQ(std::string(buffer + text.size(), end.size()), end);
-    TODO_WINE_EQ_IF(WineWordsItOtherwise(e.code), std::string(e.text), text);
+    EXPECT_EQ(message[n], '\0');
+    EXPECT_EQ(message[n + 1], kPoisonByte);
+    const std::string text(message, n - end.size());
+    EXPECT_EQ(std::string(message + text.size(), end.size()), end);
+    // Wine words its English texts its own way for all of these but two.
+    const bool reworded = e.code != ERROR_INVALID_WINDOW_HANDLE && e.code != ERROR_INVALID_FLAGS;
+    TODO_WINE_EQ_IF(reworded, std::string(e.text), text);
   }
 }
 
@@ -115,17 +114,17 @@ TEST_P(ConformanceSystemFormat, GivesTheTextOrFails) {
   DWORD length = P().FormatMessageA(system | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.id, 0, text,
                                     sizeof text, nullptr);
   DWORD size = c.room == kNoBuffer ? 0 : static_cast<DWORD>(static_cast<int>(length) + c.room);
-  char buffer[512];
-  PoisonAll(buffer);
-  DWORD n = P().FormatMessageA(system | c.flags, nullptr, c.id, 0, buffer, size, nullptr);
+  char message[512];
+  PoisonAll(message);
+  DWORD n = P().FormatMessageA(system | c.flags, nullptr, c.id, 0, message, size, nullptr);
   if (c.error) {
     EXPECT_EQ(n, 0u);
     EXPECT_EQ(P().GetLastError(), c.error);
     return;
   }
-  EXPECT_EQ(std::string(buffer, n), std::string(text, length));
-  EXPECT_EQ(buffer[n], '\0');
-  EXPECT_EQ(buffer[n + 1], kPoisonByte);
+  EXPECT_EQ(std::string(message, n), std::string(text, length));
+  EXPECT_EQ(message[n], '\0');
+  EXPECT_EQ(message[n + 1], kPoisonByte);
 }
 
 constexpr DWORD kIgnore = FORMAT_MESSAGE_IGNORE_INSERTS, kWidth = FORMAT_MESSAGE_MAX_WIDTH_MASK;
@@ -145,7 +144,6 @@ INSTANTIATE_TEST_SUITE_P(All, ConformanceSystemFormat, ::testing::ValuesIn(kForm
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConformanceSystem, TempPathBufferRules) {
-  char buffer[MAX_PATH + 2];
   PoisonAll(buffer);
   DWORD length = P().GetTempPathA(sizeof buffer, buffer);
   ASSERT_GT(length, 3u);
@@ -166,7 +164,6 @@ TEST_F(ConformanceSystem, TempPathBufferRules) {
 TEST_F(ConformanceSystem, ShortPathBufferRules) {
   MakeDir("Long Folder Name");
   MakeFile("Long Folder Name\\Long File Name.text");
-  char buffer[MAX_PATH + 2];
   PoisonAll(buffer);
   std::string longPath = Path("Long Folder Name\\Long File Name.text");
   DWORD length = P().GetShortPathNameA(longPath.c_str(), buffer, sizeof buffer);
@@ -193,7 +190,6 @@ TEST_F(ConformanceSystem, ModuleFileNameIsCutToTheBuffer) {
   ASSERT_LT(length, sizeof full - 1);
   EXPECT_EQ(full[length], '\0');
   EXPECT_EQ(full[1], ':') << full;
-  char buffer[MAX_PATH + 2];
   PoisonAll(buffer);
   EXPECT_EQ(P().GetModuleFileNameA(nullptr, buffer, length + 1), length) << "exact fit";
   EXPECT_EQ(std::string(buffer), full);
@@ -220,7 +216,6 @@ TEST_F(ConformanceSystem, EnvironmentVariableBufferRules) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size));
-    char buffer[16];
     PoisonAll(buffer);
     EXPECT_EQ(P().GetEnvironmentVariableA(c.name, buffer, c.size), c.result);
     EXPECT_EQ(P().GetLastError(), c.result ? kPoison : ERROR_ENVVAR_NOT_FOUND);
