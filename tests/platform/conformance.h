@@ -41,8 +41,7 @@ Scratch PrepareScratch();
 // True when the calls under test are Wine's (a Windows build running under Wine).
 bool OnWine();
 
-// The count of checks each test suite took as known Wine differences, printed at the end of
-// a run.
+// Counts the checks each test suite took as known Wine differences; prints them at the end.
 struct MarkCount : ::testing::Environment {
   inline static std::map<std::string, int> marked;
   void TearDown() override {
@@ -83,11 +82,9 @@ constexpr platform::DWORD kPoison = 0xDEADBEEF;
 constexpr char kPoisonByte = '\x5A';
 
 class Test : public ::testing::Test {
- protected:
+ public:
   void SetUp() override { scratch_ = PrepareScratch(); }
   void TearDown() override { scratch_ = Scratch{}; }
-
- public:
   platform::Platform& P() { return *scratch_.platform; }
   Host& H() { return *scratch_.host; }
   std::string Path(const std::string& name) const { return scratch_.dir + name; }
@@ -99,8 +96,8 @@ class Test : public ::testing::Test {
                                          platform::CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, platform::INVALID_HANDLE_VALUE) << name;
     platform::DWORD written = 0;
-    ASSERT_TRUE(P().WriteFile(h, content.data(), static_cast<platform::DWORD>(content.size()),
-                              &written, nullptr));
+    ASSERT_TRUE(
+        P().WriteFile(h, content.data(), platform::DWORD(content.size()), &written, nullptr));
     ASSERT_TRUE(P().CloseHandle(h));
   }
 
@@ -108,7 +105,6 @@ class Test : public ::testing::Test {
     ASSERT_TRUE(H().CreateDirectoryA(Path(name).c_str())) << name;
   }
 
- protected:
   Scratch scratch_;
 };
 

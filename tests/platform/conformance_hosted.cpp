@@ -14,7 +14,6 @@ class MachineHost : public Host {
     machine_.Start();
   }
   hosted::HostedPlatform& Platform() { return machine_.Platform(); }
-
   DWORD GetFileAttributesA(const char* name) override { return Files().GetFileAttributesA(name); }
   BOOL CreateDirectoryA(const char* name) override {
     return Files().CreateDirectoryA(name, nullptr);

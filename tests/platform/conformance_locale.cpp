@@ -32,8 +32,7 @@ char LowerOf(char c) {
 
 class ConformanceLocale : public conformance::Test {
  protected:
-  // CompareStringA with the lengths given, the last error poisoned; a call that succeeds
-  // must leave it.
+  // CompareStringA, the last error poisoned: a call that succeeds must leave it.
   int Compare(LCID locale, DWORD flags, const std::string& a, int aLength, const std::string& b,
               int bLength) {
     Poison();

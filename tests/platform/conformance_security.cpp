@@ -71,14 +71,6 @@ TEST_F(ConformanceSecurity, PseudoHandlesAreConstants) {
   EXPECT_EQ(P().GetLastError(), kPoison);
 }
 
-// Opened as self, the thread's token is ConformanceFailures' case.
-TEST_F(ConformanceSecurity, AThreadWithoutImpersonationHasNoToken) {
-  HANDLE token = nullptr;
-  Poison();
-  EXPECT_FALSE(P().OpenThreadToken(P().GetCurrentThread(), TOKEN_QUERY, FALSE, &token));
-  EXPECT_EQ(P().GetLastError(), ERROR_NO_TOKEN);
-}
-
 // The groups are sized, then read, as the administrator check reads them, twice. It looks for
 // a group equal to S-1-5-32-544: EqualSid must agree with the bytes for every group of the real
 // token, and the two reads give the same answer.
@@ -119,7 +111,13 @@ TEST_F(ConformanceSecurity, TokenGroupsAreSizedThenReadConsistently) {
   EXPECT_EQ(answers[0], answers[1]);
 }
 
-TEST_F(ConformanceSecurity, TokensWithoutQueryAccessAreRefused) {
+// A thread without impersonation has no token (opened as self: ConformanceFailures' case); a
+// token without query access gives no groups.
+TEST_F(ConformanceSecurity, TokensThatCannotBeHadAreRefused) {
+  HANDLE token = nullptr;
+  Poison();
+  EXPECT_FALSE(P().OpenThreadToken(P().GetCurrentThread(), TOKEN_QUERY, FALSE, &token));
+  EXPECT_EQ(P().GetLastError(), ERROR_NO_TOKEN);
   ProcessToken(kTokenQuerySource);
   DWORD needed = kPoison;
   Poison();

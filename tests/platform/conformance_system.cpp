@@ -14,13 +14,12 @@ using conformance::kPoisonByte;
 
 class ConformanceSystem : public conformance::Test {
  protected:
-  // Fills the buffer with the poison byte and the last error with its sentinel.
+  // Fills a buffer with the poison byte and the last error with its sentinel.
   template <std::size_t N>
-  void PoisonAll(char (&buffer)[N]) {
-    std::memset(buffer, kPoisonByte, N);
+  void PoisonAll(char (&bytes)[N]) {
+    std::memset(bytes, kPoisonByte, N);
     Poison();
   }
-
   char buffer[MAX_PATH + 2];  // the paths' buffer
 };
 
@@ -85,8 +84,8 @@ TEST_P(ConformanceSystemMessages, AreTheSystemsTexts) {
     const std::string text(message, n - end.size());
     EXPECT_EQ(std::string(message + text.size(), end.size()), end);
     // Wine words its English texts its own way for all of these but two.
-    const bool reworded = e.code != ERROR_INVALID_WINDOW_HANDLE && e.code != ERROR_INVALID_FLAGS;
-    TODO_WINE_EQ_IF(reworded, std::string(e.text), text);
+    TODO_WINE_EQ_IF(e.code != ERROR_INVALID_WINDOW_HANDLE && e.code != ERROR_INVALID_FLAGS,
+                    std::string(e.text), text);
   }
 }
 

@@ -23,12 +23,11 @@ win32::Win32Platform windows;
 
 class WindowsHost : public Host {
  public:
-  platform::DWORD GetFileAttributesA(const char* name) override {
-    return ::GetFileAttributesA(name);
-  }
+  using DWORD = platform::DWORD;  // the platform's, not Windows' own
+  DWORD GetFileAttributesA(const char* name) override { return ::GetFileAttributesA(name); }
   BOOL CreateDirectoryA(const char* name) override { return ::CreateDirectoryA(name, nullptr); }
   BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
-  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
+  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
     return ::GetCurrentDirectoryA(size, buffer);
   }
   BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
@@ -106,9 +105,7 @@ void RemoveViewKeys() {
 
 // Wine's ntdll exports its version; Windows' does not.
 bool OnWine() {
-  static const bool wine =
-      ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
+  return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 // A folder of its own per test: the process id and a count make the name.
