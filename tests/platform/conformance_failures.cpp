@@ -93,7 +93,7 @@ class ConformanceFailures : public Test, public ::testing::WithParamInterface<Fa
   }
 };
 
-// A row: the call, its error, the notes, and an expression of the scene s that fails the call.
+// A row: the call, its error, the notes, and an expression of the test s that fails the call.
 #define ROW(call, error, notes, ...)                                                       \
   FailureCase {                                                                            \
     CallId::call, []([[maybe_unused]] auto& s) { return Bits(__VA_ARGS__); }, error, notes \
