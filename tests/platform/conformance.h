@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -39,36 +41,50 @@ Scratch PrepareScratch();
 // True when the calls under test are Wine's (a Windows build running under Wine).
 bool OnWine();
 
+// Counts the checks each test suite took as known Wine differences; prints them at the end.
+struct MarkCount : ::testing::Environment {
+  inline static std::map<std::string, int> marked;
+  void TearDown() override {
+    for (const auto& [suite, count] : marked)
+      std::printf("known Wine differences in %s: %d\n", suite.c_str(), count);
+  }
+};
+inline const auto* const kMarkCount = ::testing::AddGlobalTestEnvironment(new MarkCount);
+
 // A check that Wine is known to fail (docs/known-differences.md): elsewhere an ordinary
 // check; under Wine it must still fail, so that the mark goes once Wine agrees. The _IF forms
 // mark the check only where `marked` holds (the rows of a table that Wine fails).
-void CheckKnownWineDifference(bool marked, bool agrees, const std::string& check, const char* file,
-                              int line);
+inline void CheckKnownWineDifference(bool marked, bool agrees, const std::string& check,
+                                     const char* file, int line) {
+  if (!marked || !OnWine()) {
+    if (!agrees) ADD_FAILURE_AT(file, line) << check;
+  } else if (agrees) {
+    ADD_FAILURE_AT(file, line) << "marked as a Wine difference, but Wine agrees now: " << check
+                               << " (remove the mark and its entry in docs/known-differences.md)";
+  } else {
+    ++MarkCount::marked[::testing::UnitTest::GetInstance()->current_test_suite()->name()];
+  }
+}
 
-#define TODO_WINE_EQ_IF(marked, expected, actual) \
-  ::conformance::CheckKnownWineDifference(        \
-      marked, (expected) == (actual),             \
-      ::conformance::Compared(#expected, #actual, (expected), (actual)), __FILE__, __LINE__)
+#define TODO_WINE_EQ_IF(marked, expected, actual)                                              \
+  ::conformance::CheckKnownWineDifference(                                                     \
+      marked, (expected) == (actual),                                                          \
+      std::string(#actual " is ") + ::testing::PrintToString(actual) + ", " #expected " is " + \
+          ::testing::PrintToString(expected),                                                  \
+      __FILE__, __LINE__)
 #define TODO_WINE_IF(marked, condition) \
   ::conformance::CheckKnownWineDifference(marked, bool(condition), #condition, __FILE__, __LINE__)
 #define TODO_WINE_EQ(expected, actual) TODO_WINE_EQ_IF(true, expected, actual)
 #define TODO_WINE(condition) TODO_WINE_IF(true, condition)
-
-template <typename A, typename B>
-std::string Compared(const char* expected, const char* actual, const A& a, const B& b) {
-  return std::string(actual) + " is " + ::testing::PrintToString(b) + ", " + expected + " is " +
-         ::testing::PrintToString(a);
-}
 
 // What the last error and output buffers hold before a call, to see what the call set.
 constexpr platform::DWORD kPoison = 0xDEADBEEF;
 constexpr char kPoisonByte = '\x5A';
 
 class Test : public ::testing::Test {
- protected:
+ public:
   void SetUp() override { scratch_ = PrepareScratch(); }
   void TearDown() override { scratch_ = Scratch{}; }
-
   platform::Platform& P() { return *scratch_.platform; }
   Host& H() { return *scratch_.host; }
   std::string Path(const std::string& name) const { return scratch_.dir + name; }
@@ -80,8 +96,8 @@ class Test : public ::testing::Test {
                                          platform::CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, platform::INVALID_HANDLE_VALUE) << name;
     platform::DWORD written = 0;
-    ASSERT_TRUE(P().WriteFile(h, content.data(), static_cast<platform::DWORD>(content.size()),
-                              &written, nullptr));
+    ASSERT_TRUE(
+        P().WriteFile(h, content.data(), platform::DWORD(content.size()), &written, nullptr));
     ASSERT_TRUE(P().CloseHandle(h));
   }
 

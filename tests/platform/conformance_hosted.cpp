@@ -3,47 +3,40 @@
 #include "tests/support/machine_fixture.h"
 
 namespace conformance {
-
 namespace {
+
+using namespace platform;
 
 class MachineHost : public Host {
  public:
-  explicit MachineHost(hosted::HostedPlatform& machine)
-      : files_(machine.Files()), process_(machine.Proc()) {}
-  platform::DWORD GetFileAttributesA(const char* name) override {
-    return files_.GetFileAttributesA(name);
+  MachineHost() {
+    machine_.MakeDir("c/scratch");
+    machine_.Start();
   }
-  platform::BOOL CreateDirectoryA(const char* name) override {
-    return files_.CreateDirectoryA(name, nullptr);
+  hosted::HostedPlatform& Platform() { return machine_.Platform(); }
+  DWORD GetFileAttributesA(const char* name) override { return Files().GetFileAttributesA(name); }
+  BOOL CreateDirectoryA(const char* name) override {
+    return Files().CreateDirectoryA(name, nullptr);
   }
-  platform::BOOL RemoveDirectoryA(const char* name) override {
-    return files_.RemoveDirectoryA(name);
+  BOOL RemoveDirectoryA(const char* name) override { return Files().RemoveDirectoryA(name); }
+  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
+    return Files().GetCurrentDirectoryA(size, buffer);
   }
-  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
-    return files_.GetCurrentDirectoryA(size, buffer);
-  }
-  platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
-    process_.SetEnvironmentVariable(name, value ? value : "");
-    return platform::TRUE;
+  BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
+    Platform().Proc().SetEnvironmentVariable(name, value ? value : "");
+    return TRUE;
   }
   // The machine takes a file for a program by its "MZ" start.
-  platform::BOOL CopyProgramA(const char* path) override {
-    platform::HANDLE h = files_.CreateFileA(path, platform::GENERIC_WRITE, 0, nullptr,
-                                            platform::CREATE_ALWAYS, 0, nullptr);
-    platform::DWORD written = 0;
-    bool done =
-        h != platform::INVALID_HANDLE_VALUE && files_.WriteFile(h, "MZ", 2, &written, nullptr);
-    return done && files_.CloseFile(h) ? platform::TRUE : platform::FALSE;
+  BOOL CopyProgramA(const char* path) override {
+    HANDLE h = Files().CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool done = h != INVALID_HANDLE_VALUE && Files().WriteFile(h, "MZ", 2, &written, nullptr);
+    return done && Files().CloseFile(h) ? TRUE : FALSE;
   }
 
  private:
-  hosted::FileSystem& files_;
-  hosted::Process& process_;
-};
-
-struct Machine {
-  testing_support::TempMachine machine;
-  std::unique_ptr<MachineHost> host;
+  hosted::FileSystem& Files() { return Platform().Files(); }
+  testing_support::TempMachine machine_;
 };
 
 }  // namespace
@@ -51,11 +44,8 @@ struct Machine {
 bool OnWine() { return false; }
 
 Scratch PrepareScratch() {
-  auto owner = std::make_shared<Machine>();
-  owner->machine.MakeDir("c/scratch");
-  owner->machine.Start();
-  owner->host = std::make_unique<MachineHost>(owner->machine.Platform());
-  return {&owner->machine.Platform(), owner->host.get(), "C:\\scratch\\", owner};
+  auto host = std::make_shared<MachineHost>();
+  return {&host->Platform(), host.get(), "C:\\scratch\\", host};
 }
 
 }  // namespace conformance

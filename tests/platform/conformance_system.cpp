@@ -14,31 +14,29 @@ using conformance::kPoisonByte;
 
 class ConformanceSystem : public conformance::Test {
  protected:
-  // Fills the buffer with the poison byte and the last error with its sentinel.
+  // Fills a buffer with the poison byte and the last error with its sentinel.
   template <std::size_t N>
-  void PoisonAll(char (&buffer)[N]) {
-    std::memset(buffer, kPoisonByte, N);
+  void PoisonAll(char (&bytes)[N]) {
+    std::memset(bytes, kPoisonByte, N);
     Poison();
   }
-};
-
-struct VersionCase {
-  DWORD size;
-  bool accepted;
+  char buffer[MAX_PATH + 2];  // the paths' buffer
 };
 
 class ConformanceSystemVersion : public ConformanceSystem,
-                                 public ::testing::WithParamInterface<VersionCase> {};
+                                 public ::testing::WithParamInterface<DWORD> {};
 
+// 148: OSVERSIONINFOA; 156: OSVERSIONINFOEXA.
 TEST_P(ConformanceSystemVersion, TakesOnlyTheRecordSizes) {
-  const VersionCase& c = GetParam();
+  const DWORD size = GetParam();
+  const bool accepted = size == 148 || size == 156;
   alignas(OSVERSIONINFOA) char record[256];
   PoisonAll(record);
   auto* info = reinterpret_cast<OSVERSIONINFOA*>(record);
-  info->dwOSVersionInfoSize = c.size;
-  EXPECT_EQ(P().GetVersionExA(info) != FALSE, c.accepted);
-  EXPECT_EQ(info->dwOSVersionInfoSize, c.size);
-  if (!c.accepted) {
+  info->dwOSVersionInfoSize = size;
+  EXPECT_EQ(P().GetVersionExA(info) != FALSE, accepted);
+  EXPECT_EQ(info->dwOSVersionInfoSize, size);
+  if (!accepted) {
     EXPECT_EQ(P().GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(record[sizeof(DWORD)], kPoisonByte) << "a refused record is left alone";
     return;
@@ -46,18 +44,15 @@ TEST_P(ConformanceSystemVersion, TakesOnlyTheRecordSizes) {
   EXPECT_EQ(info->dwPlatformId, VER_PLATFORM_WIN32_NT);
   EXPECT_GE(info->dwMajorVersion, 5u);
   EXPECT_NE(std::memchr(info->szCSDVersion, '\0', sizeof info->szCSDVersion), nullptr);
-  EXPECT_EQ(record[c.size], kPoisonByte) << "nothing is written past the record";
-  if (c.size > sizeof(OSVERSIONINFOA)) {
+  EXPECT_EQ(record[size], kPoisonByte) << "nothing is written past the record";
+  if (size > sizeof(OSVERSIONINFOA)) {
     EXPECT_GE(record[sizeof(OSVERSIONINFOA) + 6], 1) << "wProductType";
     EXPECT_LE(record[sizeof(OSVERSIONINFOA) + 6], 3) << "wProductType";
   }
 }
 
-// 148: OSVERSIONINFOA; 156: OSVERSIONINFOEXA.
 INSTANTIATE_TEST_SUITE_P(All, ConformanceSystemVersion,
-                         ::testing::Values(VersionCase{148, true}, VersionCase{156, true},
-                                           VersionCase{0, false}, VersionCase{147, false},
-                                           VersionCase{149, false}, VersionCase{200, false}));
+                         ::testing::Values(148, 156, 0, 147, 149, 200));
 
 struct KnownError {
   DWORD code;
@@ -74,26 +69,23 @@ constexpr KnownError kErrors[] = {
 class ConformanceSystemMessages : public ConformanceSystem,
                                   public ::testing::WithParamInterface<KnownError> {};
 
-// Wine's English texts are worded its own way for all of these but one.
-bool WineWordsItOtherwise(DWORD code) {
-  return code != ERROR_INVALID_WINDOW_HANDLE && code != ERROR_INVALID_FLAGS;
-}
-
 // The text exactly, ending in a line break, or under the width mask in a blank.
 TEST_P(ConformanceSystemMessages, AreTheSystemsTexts) {
   const KnownError& e = GetParam();
   const std::pair<DWORD, std::string> forms[] = {{0, "\r\n"}, {FORMAT_MESSAGE_MAX_WIDTH_MASK, " "}};
   for (const auto& [width, end] : forms) {
-    char buffer[512];
-    PoisonAll(buffer);
+    char message[512];
+    PoisonAll(message);
     DWORD n = P().FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | width,
-                                 nullptr, e.code, 0, buffer, sizeof buffer, nullptr);
+                                 nullptr, e.code, 0, message, sizeof message, nullptr);
     ASSERT_GT(n, end.size()) << width;
-    EXPECT_EQ(buffer[n], '\0');
-    EXPECT_EQ(buffer[n + 1], kPoisonByte);
-    const std::string text(buffer, n - end.size());
-    EXPECT_EQ(std::string(buffer + text.size(), end.size()), end);
-    TODO_WINE_EQ_IF(WineWordsItOtherwise(e.code), std::string(e.text), text);
+    EXPECT_EQ(message[n], '\0');
+    EXPECT_EQ(message[n + 1], kPoisonByte);
+    const std::string text(message, n - end.size());
+    EXPECT_EQ(std::string(message + text.size(), end.size()), end);
+    // Wine words its English texts its own way for all of these but two.
+    TODO_WINE_EQ_IF(e.code != ERROR_INVALID_WINDOW_HANDLE && e.code != ERROR_INVALID_FLAGS,
+                    std::string(e.text), text);
   }
 }
 
@@ -121,38 +113,36 @@ TEST_P(ConformanceSystemFormat, GivesTheTextOrFails) {
   DWORD length = P().FormatMessageA(system | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.id, 0, text,
                                     sizeof text, nullptr);
   DWORD size = c.room == kNoBuffer ? 0 : static_cast<DWORD>(static_cast<int>(length) + c.room);
-  char buffer[512];
-  PoisonAll(buffer);
-  DWORD n = P().FormatMessageA(system | c.flags, nullptr, c.id, 0, buffer, size, nullptr);
+  char message[512];
+  PoisonAll(message);
+  DWORD n = P().FormatMessageA(system | c.flags, nullptr, c.id, 0, message, size, nullptr);
   if (c.error) {
     EXPECT_EQ(n, 0u);
     EXPECT_EQ(P().GetLastError(), c.error);
     return;
   }
-  EXPECT_EQ(std::string(buffer, n), std::string(text, length));
-  EXPECT_EQ(buffer[n], '\0');
-  EXPECT_EQ(buffer[n + 1], kPoisonByte);
+  EXPECT_EQ(std::string(message, n), std::string(text, length));
+  EXPECT_EQ(message[n], '\0');
+  EXPECT_EQ(message[n + 1], kPoisonByte);
 }
 
 constexpr DWORD kIgnore = FORMAT_MESSAGE_IGNORE_INSERTS, kWidth = FORMAT_MESSAGE_MAX_WIDTH_MASK;
-INSTANTIATE_TEST_SUITE_P(
-    All, ConformanceSystemFormat,
-    ::testing::Values(
-        FormatCase{"InsertWithoutArguments", 0, ERROR_BAD_EXE_FORMAT, 100, ERROR_INVALID_PARAMETER},
-        FormatCase{"InsertWithoutArgumentsUnderTheWidthMask", kWidth, ERROR_BAD_EXE_FORMAT, 100,
-                   ERROR_INVALID_PARAMETER},
-        FormatCase{"NoInsertNeedsNoArguments", 0, ERROR_ACCESS_DENIED, 100, 0},
-        FormatCase{"ExactFit", kIgnore, ERROR_ACCESS_DENIED, 1, 0},
-        FormatCase{"NoRoomForTheNul", kIgnore, ERROR_ACCESS_DENIED, 0, ERROR_INSUFFICIENT_BUFFER},
-        FormatCase{"NoBuffer", kIgnore, ERROR_ACCESS_DENIED, kNoBuffer, ERROR_INSUFFICIENT_BUFFER},
-        FormatCase{"ExactFitUnderTheWidthMask", kWidth, ERROR_ACCESS_DENIED, 1, 0},
-        FormatCase{"NoRoomUnderTheWidthMask", kWidth, ERROR_ACCESS_DENIED, 0,
-                   ERROR_INSUFFICIENT_BUFFER},
-        FormatCase{"UnknownId", kIgnore, 0xDEAD, 100, ERROR_MR_MID_NOT_FOUND}),
-    [](const auto& info) { return std::string(info.param.name); });
+constexpr DWORD kBadExe = ERROR_BAD_EXE_FORMAT, kDenied = ERROR_ACCESS_DENIED;
+const FormatCase kFormats[] = {
+    {"InsertWithoutArguments", 0, kBadExe, 100, ERROR_INVALID_PARAMETER},
+    {"InsertWithoutArgumentsUnderTheWidthMask", kWidth, kBadExe, 100, ERROR_INVALID_PARAMETER},
+    {"NoInsertNeedsNoArguments", 0, kDenied, 100, 0},
+    {"ExactFit", kIgnore, kDenied, 1, 0},
+    {"NoRoomForTheNul", kIgnore, kDenied, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"NoBuffer", kIgnore, kDenied, kNoBuffer, ERROR_INSUFFICIENT_BUFFER},
+    {"ExactFitUnderTheWidthMask", kWidth, kDenied, 1, 0},
+    {"NoRoomUnderTheWidthMask", kWidth, kDenied, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"UnknownId", kIgnore, 0xDEAD, 100, ERROR_MR_MID_NOT_FOUND},
+};
+INSTANTIATE_TEST_SUITE_P(All, ConformanceSystemFormat, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConformanceSystem, TempPathBufferRules) {
-  char buffer[MAX_PATH + 2];
   PoisonAll(buffer);
   DWORD length = P().GetTempPathA(sizeof buffer, buffer);
   ASSERT_GT(length, 3u);
@@ -173,7 +163,6 @@ TEST_F(ConformanceSystem, TempPathBufferRules) {
 TEST_F(ConformanceSystem, ShortPathBufferRules) {
   MakeDir("Long Folder Name");
   MakeFile("Long Folder Name\\Long File Name.text");
-  char buffer[MAX_PATH + 2];
   PoisonAll(buffer);
   std::string longPath = Path("Long Folder Name\\Long File Name.text");
   DWORD length = P().GetShortPathNameA(longPath.c_str(), buffer, sizeof buffer);
@@ -200,7 +189,6 @@ TEST_F(ConformanceSystem, ModuleFileNameIsCutToTheBuffer) {
   ASSERT_LT(length, sizeof full - 1);
   EXPECT_EQ(full[length], '\0');
   EXPECT_EQ(full[1], ':') << full;
-  char buffer[MAX_PATH + 2];
   PoisonAll(buffer);
   EXPECT_EQ(P().GetModuleFileNameA(nullptr, buffer, length + 1), length) << "exact fit";
   EXPECT_EQ(std::string(buffer), full);
@@ -227,7 +215,6 @@ TEST_F(ConformanceSystem, EnvironmentVariableBufferRules) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size));
-    char buffer[16];
     PoisonAll(buffer);
     EXPECT_EQ(P().GetEnvironmentVariableA(c.name, buffer, c.size), c.result);
     EXPECT_EQ(P().GetLastError(), c.result ? kPoison : ERROR_ENVVAR_NOT_FOUND);

@@ -19,39 +19,28 @@ namespace {
 
 constexpr const char* kTestKey = "Software\\OrvConformance";
 
-platform::Platform& Windows() {
-  static platform::win32::Win32Platform windows;
-  return windows;
-}
+platform::win32::Win32Platform windows;
 
 class WindowsHost : public Host {
  public:
-  platform::DWORD GetFileAttributesA(const char* name) override {
-    return ::GetFileAttributesA(name);
-  }
-  platform::BOOL CreateDirectoryA(const char* name) override {
-    return ::CreateDirectoryA(name, nullptr);
-  }
-  platform::BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
-  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override {
+  using DWORD = platform::DWORD;  // the platform's, not Windows' own
+  DWORD GetFileAttributesA(const char* name) override { return ::GetFileAttributesA(name); }
+  BOOL CreateDirectoryA(const char* name) override { return ::CreateDirectoryA(name, nullptr); }
+  BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
+  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
     return ::GetCurrentDirectoryA(size, buffer);
   }
-  platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
+  BOOL SetEnvironmentVariableA(const char* name, const char* value) override {
     return ::SetEnvironmentVariableA(name, value);
   }
   // The stub program built beside the test program.
-  platform::BOOL CopyProgramA(const char* path) override {
+  BOOL CopyProgramA(const char* path) override {
     char self[MAX_PATH];
     std::string stub(self, ::GetModuleFileNameA(nullptr, self, sizeof self));
     stub = stub.substr(0, stub.find_last_of('\\') + 1) + "stub_program.exe";
     return ::CopyFileA(stub.c_str(), path, FALSE);
   }
-};
-
-Host& WindowsSide() {
-  static WindowsHost host;
-  return host;
-}
+} host;
 
 // The tests' message boxes are answered with OK, as a user would: a box of this process
 // (a visible window of the dialog class) is sent the OK button's command.
@@ -77,57 +66,31 @@ DWORD WINAPI AnswerBoxes(void*) {
 void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA found;
   HANDLE find = ::FindFirstFileA((dir + "*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = dir + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path + "\\");
-      else
-        ::DeleteFileA(path.c_str());
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(find, &found)) {
+    std::string name = found.cFileName, path = dir + name;
+    if (name == "." || name == "..") continue;
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveTree(path + "\\");
+    else
+      ::DeleteFileA(path.c_str());
   }
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
   ::RemoveDirectoryA(dir.c_str());
 }
 
-}  // namespace
-
-// Wine's ntdll exports its version; Windows' does not.
-bool OnWine() {
-  static const bool wine =
-      ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
-// A folder of its own per test: the process id and a count make the name.
-Scratch PrepareScratch() {
-  static int count = 0;
-  static HANDLE answerer = ::CreateThread(nullptr, 0, AnswerBoxes, nullptr, 0, nullptr);
-  EXPECT_NE(answerer, nullptr);
+// The user's temporary folder, ending in "\".
+std::string Temp() {
   char temp[MAX_PATH];
   DWORD length = ::GetTempPathA(sizeof temp, temp);
   EXPECT_GT(length, 0u);
-  std::string dir = std::string(temp, length) + "OrvConformance-" +
-                    std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count) + "\\";
-  EXPECT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir;
-  auto owner = std::shared_ptr<void>(nullptr, [dir](void*) { RemoveTree(dir); });
-  return {&Windows(), &WindowsSide(), dir, owner};
+  return std::string(temp, length);
 }
-
-namespace {
 
 // Keys made by reg.exe from a .reg file's text, as a user imports one; options: reg's own.
 void Import(std::string_view data, const std::string& options = "") {
-  char temp[MAX_PATH];
-  std::string file(temp, ::GetTempPathA(sizeof temp, temp));
-  file += "OrvConformance-" + std::to_string(::GetCurrentProcessId()) + ".reg";
-  {
-    std::ofstream out(file, std::ios::binary);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-  }
+  std::string file = Temp() + "OrvConformance-" + std::to_string(::GetCurrentProcessId()) + ".reg";
+  std::ofstream(file, std::ios::binary).write(data.data(), std::streamsize(data.size()));
   EXPECT_EQ(std::system(("reg import \"" + file + "\" " + options + " >nul 2>&1").c_str()), 0);
   ::DeleteFileA(file.c_str());
 }
@@ -140,22 +103,35 @@ void RemoveViewKeys() {
 
 }  // namespace
 
+// Wine's ntdll exports its version; Windows' does not.
+bool OnWine() {
+  return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// A folder of its own per test: the process id and a count make the name.
+Scratch PrepareScratch() {
+  static int count = 0;
+  static HANDLE answerer = ::CreateThread(nullptr, 0, AnswerBoxes, nullptr, 0, nullptr);
+  EXPECT_NE(answerer, nullptr);
+  std::string dir = Temp() + "OrvConformance-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    std::to_string(++count) + "\\";
+  EXPECT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir;
+  auto owner = std::shared_ptr<void>(nullptr, [dir](void*) { RemoveTree(dir); });
+  return {&windows, &host, dir, owner};
+}
+
 void ConformanceRegistry::SetUp() {
   ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
   Import(kRegistryData);
 }
-
 void ConformanceRegistry::TearDown() { ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
-
-platform::Platform& ConformanceRegistry::P() { return Windows(); }
+platform::Platform& ConformanceRegistry::P() { return windows; }
 
 void ConformanceRegistryViews::SetUp() {
   RemoveViewKeys();
   Import(kViewData, "/reg:64");
 }
-
 void ConformanceRegistryViews::TearDown() { RemoveViewKeys(); }
-
-platform::Platform& ConformanceRegistryViews::P() { return Windows(); }
+platform::Platform& ConformanceRegistryViews::P() { return windows; }
 
 }  // namespace conformance
