@@ -9,7 +9,6 @@
 #include "platform/win32/win32_platform.h"
 #include "tests/platform/conformance.h"
 #include "tests/platform/conformance_registry.h"
-#include "tests/wine/registry_fixture.h"
 
 // After the project's headers: <windows.h> defines macros named like platform.h's constants.
 #include <windows.h>
