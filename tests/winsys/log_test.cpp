@@ -1,5 +1,5 @@
-// The reporting conventions and the byte rules of the startup log; the log-dir-plain-prefix
-// and jaws-* scenarios pin where the log goes and that it is never created.
+// The reporting conventions and the byte rules of the startup log; the log-dir-plain-prefix,
+// jaws-*, start-* and message-box-* scenarios pin where the log goes and the reports of a run.
 #include <gtest/gtest.h>
 
 #include "tests/support/started_machine.h"
@@ -9,10 +9,7 @@ namespace {
 
 using testing_support::Lines;
 
-class LogTest : public testing_support::StartedMachineTest {
- protected:
-  Lines Captions() const { return machine.Texts("box", "caption"); }
-};
+class LogTest : public testing_support::StartedMachineTest {};
 
 TEST_F(LogTest, OnlyALastErrorWithSystemTextIsReportedAndLogged) {
   machine.config.logDir = "C:\\";
@@ -21,45 +18,9 @@ TEST_F(LogTest, OnlyALastErrorWithSystemTextIsReportedAndLogged) {
     platform::Current().SetLastError(code);
     winsys::ReportLastError("GetTempPath");
   }
-  ASSERT_EQ(Captions(), Lines{"Windows Error: GetTempPath"});
-  EXPECT_EQ(machine.Texts("box", "text"), Lines{"The system cannot find the file specified. "});
+  EXPECT_EQ(machine.Texts("box", "caption"), Lines{"Windows Error: GetTempPath"});
   EXPECT_EQ(Log(),
             Lines{"Windows Error (GetTempPath) The system cannot find the file specified. "});
-}
-
-TEST_F(LogTest, AFailingBoxIsReportedOnceAndNeverLoops) {
-  for (unsigned nth : {1u, 0u}) {
-    SCOPED_TRACE(nth);
-    machine.transcript = {};
-    Start("", {{"MessageBoxA", nth, platform::ERROR_INVALID_WINDOW_HANDLE}});
-    EXPECT_EQ(winsys::SafeMessageBox(nullptr, "text", "Setup Error", 0), 0);
-    // Every box failing: the report's own box fails too and is not reported again.
-    EXPECT_EQ(Captions(), nth == 1 ? Lines{"Windows Error: MessageBox"} : Lines{});
-  }
-}
-
-// Answers with a result and an error left behind, so only the result decides the report.
-class StartLeavingAnError : public faults::FaultPlatform {
- public:
-  StartLeavingAnError(platform::Platform& inner, platform::UINT result)
-      : FaultPlatform(inner, {}), result_(result) {}
-  platform::UINT WinExec(const char*, platform::UINT) override {
-    SetLastError(platform::ERROR_ACCESS_DENIED);
-    return result_;
-  }
-
- private:
-  platform::UINT result_;
-};
-
-TEST_F(LogTest, OnlyStartResultsBelow32AreReported) {
-  Start();
-  for (platform::UINT result : {31u, 32u}) {
-    StartLeavingAnError starting(machine.Platform(), result);
-    platform::ScopedPlatform installed(starting);
-    EXPECT_EQ(winsys::RunProgram("C:\\X.EXE", 1), result);
-  }
-  EXPECT_EQ(Captions(), Lines{"Windows Error: WinExec"});
 }
 
 TEST_F(LogTest, ARecordIsCutAt255Bytes) {
