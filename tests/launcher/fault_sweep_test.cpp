@@ -3,9 +3,7 @@
 // partial file left that a later run would take as current.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <iostream>
 #include <random>
 #include <set>
 
@@ -61,16 +59,11 @@ Outcome RunOnce(const std::string& scenario, unsigned k, const fs::path& work) {
   return outcome;
 }
 
-const std::set<std::string> kCaptions = {"Check Startup",
-                                         "Setup Error",
-                                         "CopyFile",
-                                         "WinExec",
-                                         "Application Error",
-                                         "Windows Error: MessageBox",
-                                         "Windows Error: WinExec",
-                                         "Windows Error: GetVersionEx",
-                                         "Windows Error: SetErrorMode",
-                                         "Windows Error: GetTempPath"};
+// The boxes a run may show, each between bars.
+const std::string kCaptions =
+    "|Check Startup|Setup Error|CopyFile|WinExec|Application Error|Windows Error: MessageBox|"
+    "Windows Error: WinExec|Windows Error: GetVersionEx|Windows Error: SetErrorMode|"
+    "Windows Error: GetTempPath|";
 
 struct SweepCase {
   const char* scenario;
@@ -98,13 +91,12 @@ TEST_P(FaultSweep, EveryFailedCallEndsSoundly) {
       allowed[file].insert(Slurp(kSuite / sweep.scenario / file));
   }
   for (unsigned k = 1; k <= cleanRun.calls; ++k) {
-    SCOPED_TRACE("failing call " + std::to_string(k) + " of " + std::to_string(cleanRun.calls));
+    SCOPED_TRACE(std::string(sweep.scenario) + ": failing call " + std::to_string(k));
     Outcome run = RunOnce(sweep.scenario, k, work);
     EXPECT_TRUE(run.code == 0 || run.code == 1);
     for (const auto& event : run.events) {
-      if (event.kind == "box") {
-        EXPECT_TRUE(kCaptions.count(event.Find("caption")->text));
-      }
+      if (event.kind != "box") continue;
+      EXPECT_NE(kCaptions.find("|" + event.Find("caption")->text + "|"), std::string::npos);
     }
     // A failed locale comparison counts as "different", which lets an excluded name into
     // the list: the list is still whole, so it is not checked against the clean one.
@@ -118,7 +110,6 @@ TEST_P(FaultSweep, EveryFailedCallEndsSoundly) {
   }
   fs::remove_all(work);
   fs::remove_all(clean);
-  std::cout << "[ sweep    ] " << sweep.scenario << ": " << cleanRun.calls << " runs\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -126,11 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SweepCase{"setup-compressed", {}},
                       SweepCase{"installed-modules", {"c/ORV/DATA/AutoLoad.Lst"}},
                       SweepCase{"jaws-deployed",
-                                {"c/JAWS/Settings/enu/Orv.Jcf", "c/JAWS/Settings/deu/Orv.Jcf"}}),
-    [](const auto& info) {
-      std::string name = info.param.scenario;
-      std::replace(name.begin(), name.end(), '-', '_');
-      return name;
-    });
+                                {"c/JAWS/Settings/enu/Orv.Jcf", "c/JAWS/Settings/deu/Orv.Jcf"}}));
 
 }  // namespace
