@@ -1,13 +1,16 @@
+// File and path helpers; the modules-datadir-* scenarios pin the writable-folder probe, the
+// temp-* scenarios the temporary folder's usual answers and its reports.
 #include "winsys/files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <optional>
 
 #include "platform/faults/faults.h"
 #include "tests/support/machine_fixture.h"
 #include "winsys/errors.h"
+#include "winsys/paths.h"
 
 namespace {
 
@@ -32,13 +35,6 @@ class FilesTest : public ::testing::Test {
     machine.Write(relative, content);
     machine.SetMtime(relative, At(year));
   }
-  // Runs check with the platform failing calls by rule.
-  template <typename Check>
-  void Failing(std::vector<faults::Rule> rules, Check check) {
-    faults::FaultPlatform failing(machine.Platform(), std::move(rules));
-    ScopedPlatform installed(failing);
-    check();
-  }
   testing_support::TempMachine machine;
 };
 
@@ -57,7 +53,6 @@ TEST_F(FilesTest, LookupsAgreeOnWhatCountsAsAFile) {
     std::int32_t size;
   } cases[] = {
       {"", -1, false, 0, -1},
-      {"C:\\d\\none.txt", -1, false, 0, -1},
       {"C:\\d\\sub", -1, false, 0, -1},
       {"c:\\D\\A.TXT", kStamp, true, kStamp, 5},
       {"C:\\d\\empty.txt", kStamp, true, kStamp, 0},
@@ -76,49 +71,16 @@ TEST_F(FilesTest, LookupsAgreeOnWhatCountsAsAFile) {
   }
 }
 
-TEST_F(FilesTest, NoSizeWhileSharedForWritingAfterAFailedCloseOrBeyond31Bits) {
+TEST_F(FilesTest, NoSizeAfterAFailedCloseOrBeyond31Bits) {
   File("c/a", "hello");
   machine.Start();
-  HANDLE writer = Current().CreateFileA("C:\\a", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1);
-  Current().CloseHandle(writer);
   for (std::uintmax_t size : {0x80000000ull, 0x100000005ull, 0x7FFFFFFFull}) {
     std::filesystem::resize_file(machine.dir / "c/a", size);  // sparse on the host
     EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), size == 0x7FFFFFFF ? 0x7FFFFFFF : -1) << size;
   }
-  Failing({{"CloseHandle", 1, ERROR_INVALID_HANDLE}},
-          [] { EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1); });
-}
-
-TEST_F(FilesTest, FilesMatchBySizeThenStampOrContent) {
-  const std::string blocks(70000, 'x');
-  std::string laterBlockDiffers = blocks;
-  laterBlockDiffers[65536 + 10] = 'y';
-  const struct {
-    std::optional<std::string> a, b;
-    int bYear;
-    bool byContent, byStamp;
-  } cases[] = {
-      {std::nullopt, std::nullopt, 2001, false, false},
-      {"abc", "abc", 2003, true, false},
-      {"abc", "abd", 2001, false, true},
-      {blocks, laterBlockDiffers, 2001, false, true},
-      {blocks, blocks, 2001, true, true},  // last: the reads below fail on these
-  };
-  machine.Start();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.b.value_or("(missing)").substr(0, 8));
-    std::filesystem::remove_all(machine.dir / "c/m");
-    if (c.a) File("c/m/a", *c.a);
-    if (c.b) File("c/m/b", *c.b, c.bYear);
-    EXPECT_EQ(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", false), c.byContent);
-    EXPECT_EQ(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", true), c.byStamp);
-  }
-  for (unsigned nth : {1u, 2u, 3u, 4u}) {  // the reads alternate between a and b
-    Failing({{"ReadFile", nth, 23}},
-            [&] { EXPECT_FALSE(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", false)) << nth; });
-  }
+  faults::FaultPlatform failing(machine.Platform(), {{"CloseHandle", 1, ERROR_INVALID_HANDLE}});
+  ScopedPlatform installed(failing);
+  EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1);
 }
 
 TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
@@ -142,15 +104,11 @@ TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
   EXPECT_EQ(machine.Read("c/same"), "differs!");
 }
 
-// The modules-* scenarios pin the list's lines and a list that cannot be written.
-TEST_F(FilesTest, SaveListToFileRaisesTheReasonAndLeavesNoPartList) {
-  File("c/ro.lst", "read-only");
+// The modules-* scenarios pin the list's lines and a list that cannot be written whole.
+TEST_F(FilesTest, SaveListToFileRaisesTheReason) {
   machine.config.freeBytes['C'] = 30;
   machine.Start();
-  Current().SetFileAttributesA("C:\\ro.lst", FILE_ATTRIBUTE_READONLY);
-  winsys::SaveListToFile({"a"}, "C:\\a<1>.lst");
-  EXPECT_EQ(machine.Read("c/a[1].lst"), "a\r\n");
-  for (auto [path, code] : {std::pair{"C:\\x\\x.lst", 3}, {"C:\\ro.lst", 5}, {"C:\\full", 101}}) {
+  for (auto [path, code] : {std::pair{"C:\\x\\x.lst", 3}, {"C:\\full", 101}}) {
     try {
       winsys::SaveListToFile({"a line that is longer than all the free space left on the drive"},
                              path);
@@ -159,8 +117,41 @@ TEST_F(FilesTest, SaveListToFileRaisesTheReasonAndLeavesNoPartList) {
       EXPECT_EQ(error.Code(), code) << path;
     }
   }
-  EXPECT_EQ(machine.Read("c/ro.lst"), "read-only");
-  EXPECT_FALSE(std::filesystem::exists(machine.dir / "c/full"));
+}
+
+TEST(PathNames, SplitAndSanitise) {
+  const std::string longName(300, 'n');
+  const struct {
+    std::string path, pathPart, namePart, sanitised;
+  } cases[] = {
+      {"C:\\dir\\a<1>|c%.txt", "C:\\dir\\", "a<1>|c%.txt", "C:\\dir\\a[1]_c_.txt"},
+      {"C:<\"*?>", "C:", "<\"*?>", "C:[_*?]"},
+      {"C:\\d<i>r\\", "C:\\d<i>r\\", "", "C:\\d<i>r\\"},
+      {"C:\\" + longName, "C:\\", longName.substr(0, 255), "C:\\" + longName.substr(0, 255)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(winsys::PathPart(c.path), c.pathPart);
+    EXPECT_EQ(winsys::NamePart(c.path), c.namePart);
+    EXPECT_EQ(winsys::SanitizeFileName(c.path), c.sanitised);
+  }
+}
+
+// Answers that do not fit the buffer: the short form falls back to the path itself, and a
+// temporary folder counts as none, unreported (the last error is 0).
+TEST_F(FilesTest, PathAnswersTooLongForTheBuffer) {
+  std::string deep = "C:";  // 8.3 names throughout: the 258-character short form is itself
+  for (int i = 0; i < 27; ++i) deep += "\\abcdefgh";
+  deep += "\\abcdefgh.txt";
+  std::string host = deep.substr(2);
+  std::replace(host.begin(), host.end(), '\\', '/');
+  machine.MakeDir("c" + host);
+  machine.config.temp = "C:\\" + std::string(260, 't') + "\\";
+  machine.Start();
+  EXPECT_EQ(winsys::ShortPath(deep), deep);
+  EXPECT_EQ(winsys::ShortPath("C:\\no such dir"), "C:\\no such dir");
+  EXPECT_EQ(winsys::GetTempDir(), "");
+  EXPECT_TRUE(machine.Events("box").empty());
 }
 
 }  // namespace
