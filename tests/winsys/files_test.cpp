@@ -1,14 +1,16 @@
+// File and path helpers; the modules-datadir-* scenarios pin the writable-folder probe, the
+// temp-* scenarios the temporary folder's usual answers and its reports.
 #include "winsys/files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <optional>
 
 #include "platform/faults/faults.h"
 #include "tests/support/machine_fixture.h"
 #include "winsys/errors.h"
-#include "winsys/winsys.h"
+#include "winsys/paths.h"
 
 namespace {
 
@@ -33,11 +35,6 @@ class FilesTest : public ::testing::Test {
     machine.Write(relative, content);
     machine.SetMtime(relative, At(year));
   }
-  bool Exists(const std::string& relative) const {
-    return std::filesystem::exists(machine.dir / relative);
-  }
-  void ReadOnly(const char* path) { Current().SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY); }
-
   testing_support::TempMachine machine;
 };
 
@@ -56,7 +53,6 @@ TEST_F(FilesTest, LookupsAgreeOnWhatCountsAsAFile) {
     std::int32_t size;
   } cases[] = {
       {"", -1, false, 0, -1},
-      {"C:\\d\\none.txt", -1, false, 0, -1},
       {"C:\\d\\sub", -1, false, 0, -1},
       {"c:\\D\\A.TXT", kStamp, true, kStamp, 5},
       {"C:\\d\\empty.txt", kStamp, true, kStamp, 0},
@@ -64,7 +60,6 @@ TEST_F(FilesTest, LookupsAgreeOnWhatCountsAsAFile) {
       {"C:\\d\\late.txt", Packed(2050), true, Packed(2050), 4},
       // The search answers for its first entry; a wildcard name does not open.
       {"C:\\d\\a*.txt", kStamp, true, 0, -1},
-      {"C:\\d\\s?b", -1, false, 0, -1},
       {"C:\\d\\*", -1, false, 0, -1},  // the "." entry
   };
   for (const auto& c : cases) {
@@ -76,62 +71,16 @@ TEST_F(FilesTest, LookupsAgreeOnWhatCountsAsAFile) {
   }
 }
 
-TEST_F(FilesTest, NoSizeWhileSharedForWritingAfterAFailedCloseOrBeyond31Bits) {
+TEST_F(FilesTest, NoSizeAfterAFailedCloseOrBeyond31Bits) {
   File("c/a", "hello");
-  auto& hosted = machine.Start();
-  HANDLE writer = Current().CreateFileA("C:\\a", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1);
-  Current().CloseHandle(writer);
-  for (std::uintmax_t size : {0x80000000ull, 0x100000005ull}) {
+  machine.Start();
+  for (std::uintmax_t size : {0x80000000ull, 0x100000005ull, 0x7FFFFFFFull}) {
     std::filesystem::resize_file(machine.dir / "c/a", size);  // sparse on the host
-    EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1) << size;
+    EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), size == 0x7FFFFFFF ? 0x7FFFFFFF : -1) << size;
   }
-  std::filesystem::resize_file(machine.dir / "c/a", 0x7FFFFFFF);
-  EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), 0x7FFFFFFF);
-  faults::FaultPlatform failing(hosted, {{"CloseHandle", 1, ERROR_INVALID_HANDLE}});
+  faults::FaultPlatform failing(machine.Platform(), {{"CloseHandle", 1, ERROR_INVALID_HANDLE}});
   ScopedPlatform installed(failing);
   EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1);
-}
-
-TEST_F(FilesTest, FilesMatchBySizeThenStampOrContent) {
-  const std::string blocks(70000, 'x');
-  std::string laterBlockDiffers = blocks;
-  laterBlockDiffers[65536 + 10] = 'y';
-  const struct {
-    std::optional<std::string> a, b;
-    int bYear;
-    bool byContent, byStamp;
-  } cases[] = {
-      {std::nullopt, std::nullopt, 2001, false, false},
-      {"", "", 2001, true, true},
-      {"", "", 2003, true, false},
-      {"abc", "abc", 2003, true, false},
-      {"abc", "abd", 2001, false, true},
-      {"abc", "abcd", 2001, false, false},
-      {blocks, blocks, 2001, true, true},
-      {blocks, laterBlockDiffers, 2001, false, true},
-  };
-  machine.Start();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.b.value_or("(missing)").substr(0, 8));
-    std::filesystem::remove_all(machine.dir / "c/m");
-    if (c.a) File("c/m/a", *c.a);
-    if (c.b) File("c/m/b", *c.b, c.bYear);
-    EXPECT_EQ(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", false), c.byContent);
-    EXPECT_EQ(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", true), c.byStamp);
-  }
-}
-
-TEST_F(FilesTest, AFailedReadIsNoMatch) {
-  File("c/a", std::string(70000, 'x'));
-  File("c/b", std::string(70000, 'x'));
-  auto& hosted = machine.Start();
-  for (unsigned nth : {1u, 2u, 3u, 4u}) {  // the reads alternate between a and b
-    faults::FaultPlatform failing(hosted, {{"ReadFile", nth, 23}});
-    ScopedPlatform installed(failing);
-    EXPECT_FALSE(winsys::FilesMatch("C:\\a", "C:\\b", false)) << nth;
-  }
 }
 
 TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
@@ -143,7 +92,7 @@ TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
   File("c/same", "differs!", 2001);
   File("cd/same", "original", 2001);
   machine.Start();
-  ReadOnly("C:\\old");
+  Current().SetFileAttributesA("C:\\old", FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(winsys::CopyFileKeepDate("D:\\src", "C:\\old"));
   EXPECT_EQ(machine.Read("c/old"), content);
   EXPECT_EQ(winsys::PathStamp("C:\\old"), kStamp);
@@ -155,69 +104,11 @@ TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
   EXPECT_EQ(machine.Read("c/same"), "differs!");
 }
 
-TEST_F(FilesTest, AFailedCopyLeavesTheTargetAsItWasOrRemovesIt) {
-  File("c/src", std::string(150000, 's'));
-  File("c/keep", "keep me");
-  File("cd/cdfile", "on the cd");
-  machine.MakeDir("c/dir");
-  machine.config.freeBytes['C'] = 100000;
-  auto& hosted = machine.Start();
-  const struct {
-    const char* target;
-    std::vector<faults::Rule> faults;
-  } cases[] = {
-      {"C:\\dir", {}},
-      {"", {}},
-      {"D:\\cdfile", {}},
-      {"C:\\x\\y", {}},
-      // Opens: the sizes (the target's only when it exists), the source, the target's
-      // creation, the target for writing.
-      {"C:\\keep", {{"CreateFileA", 3, ERROR_FILE_NOT_FOUND}}},
-      {"C:\\dst", {{"ReadFile", 2, 23}}},
-      {"C:\\dst", {{"CreateFileA", 4, ERROR_SHARING_VIOLATION}}},
-      {"C:\\full", {}},
-  };
-  EXPECT_FALSE(winsys::CopyFileKeepDate("C:\\none", "C:\\keep"));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.target);
-    faults::FaultPlatform failing(hosted, c.faults);
-    ScopedPlatform installed(failing);
-    EXPECT_FALSE(winsys::CopyFileKeepDate("C:\\src", c.target));
-  }
-  EXPECT_EQ(machine.Read("c/keep"), "keep me");
-  EXPECT_EQ(machine.Read("cd/cdfile"), "on the cd");
-  EXPECT_TRUE(std::filesystem::is_directory(machine.dir / "c/dir"));
-  EXPECT_FALSE(Exists("c/full"));
-  EXPECT_FALSE(Exists("c/dst"));
-}
-
-TEST_F(FilesTest, EnsureDeleteAndSetStampLeaveWhatTheyCannotChange) {
-  File("c/there", "content");
-  File("cd/kept", "x");
-  machine.MakeDir("c/dir");
-  machine.Start();
-  ReadOnly("C:\\there");
-  Current().SetFileAttributesA("C:\\dir", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-  winsys::EnsureFileExists("C:\\there");
-  winsys::EnsureFileExists("C:\\x\\new");
-  EXPECT_EQ(machine.Read("c/there"), "content");
-  EXPECT_FALSE(Exists("c/x"));
-  winsys::SetFileStamp("C:\\there", Packed(2003));  // read-only
-  EXPECT_EQ(winsys::PathStamp("C:\\there"), kStamp);
-  EXPECT_TRUE(winsys::DeleteFileForced("C:\\dir"));
-  EXPECT_EQ(machine.Platform().Files().GetFileAttributesA("C:\\dir"), FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_FALSE(winsys::DeleteFileForced("D:\\kept"));
-}
-
-TEST_F(FilesTest, SaveListToFileWritesWholeOrRaises) {
-  File("c/a[1].lst", "much longer previous content than the list");
-  File("c/ro.lst", "read-only");
+// The modules-* scenarios pin the list's lines and a list that cannot be written whole.
+TEST_F(FilesTest, SaveListToFileRaisesTheReason) {
   machine.config.freeBytes['C'] = 30;
   machine.Start();
-  ReadOnly("C:\\ro.lst");
-  winsys::SaveListToFile({"D:\\one.orv", "", "Setup 2.0"}, "C:\\a<1>.lst");
-  EXPECT_EQ(machine.Read("c/a[1].lst"), "D:\\one.orv\r\n\r\nSetup 2.0\r\n");
-  for (auto [path, code] : {std::pair{"C:\\x\\x.lst", 3}, {"C:\\ro.lst", 5}, {"C:\\full", 101}}) {
+  for (auto [path, code] : {std::pair{"C:\\x\\x.lst", 3}, {"C:\\full", 101}}) {
     try {
       winsys::SaveListToFile({"a line that is longer than all the free space left on the drive"},
                              path);
@@ -226,8 +117,41 @@ TEST_F(FilesTest, SaveListToFileWritesWholeOrRaises) {
       EXPECT_EQ(error.Code(), code) << path;
     }
   }
-  EXPECT_EQ(machine.Read("c/ro.lst"), "read-only");
-  EXPECT_FALSE(Exists("c/full"));
+}
+
+TEST(PathNames, SplitAndSanitise) {
+  const std::string longName(300, 'n');
+  const struct {
+    std::string path, pathPart, namePart, sanitised;
+  } cases[] = {
+      {"C:\\dir\\a<1>|c%.txt", "C:\\dir\\", "a<1>|c%.txt", "C:\\dir\\a[1]_c_.txt"},
+      {"C:<\"*?>", "C:", "<\"*?>", "C:[_*?]"},
+      {"C:\\d<i>r\\", "C:\\d<i>r\\", "", "C:\\d<i>r\\"},
+      {"C:\\" + longName, "C:\\", longName.substr(0, 255), "C:\\" + longName.substr(0, 255)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(winsys::PathPart(c.path), c.pathPart);
+    EXPECT_EQ(winsys::NamePart(c.path), c.namePart);
+    EXPECT_EQ(winsys::SanitizeFileName(c.path), c.sanitised);
+  }
+}
+
+// Answers that do not fit the buffer: the short form falls back to the path itself, and a
+// temporary folder counts as none, unreported (the last error is 0).
+TEST_F(FilesTest, PathAnswersTooLongForTheBuffer) {
+  std::string deep = "C:";  // 8.3 names throughout: the 258-character short form is itself
+  for (int i = 0; i < 27; ++i) deep += "\\abcdefgh";
+  deep += "\\abcdefgh.txt";
+  std::string host = deep.substr(2);
+  std::replace(host.begin(), host.end(), '\\', '/');
+  machine.MakeDir("c" + host);
+  machine.config.temp = "C:\\" + std::string(260, 't') + "\\";
+  machine.Start();
+  EXPECT_EQ(winsys::ShortPath(deep), deep);
+  EXPECT_EQ(winsys::ShortPath("C:\\no such dir"), "C:\\no such dir");
+  EXPECT_EQ(winsys::GetTempDir(), "");
+  EXPECT_TRUE(machine.Events("box").empty());
 }
 
 }  // namespace
