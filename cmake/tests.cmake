@@ -24,7 +24,7 @@ target_link_libraries(test_platform PRIVATE ${MSPACK})
 # Whole runs of orvlaunch on the scenario suite: one test per scenario, named as the scenario,
 # and the tests of orvlaunch itself (MachineFolder).
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
-target_link_libraries(test_scenarios PRIVATE orv_hosted GTest::gtest nlohmann_json::nlohmann_json)
+target_link_libraries(test_scenarios PRIVATE GTest::gtest nlohmann_json::nlohmann_json)
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios"
   ORV_DOWNLOAD_ADDRESS_1="${ORV_DOWNLOAD_ADDRESS_1}" ORV_DOWNLOAD_ADDRESS_2="${ORV_DOWNLOAD_ADDRESS_2}")
