@@ -39,26 +39,20 @@ std::string Slurp(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TempMachine::TempMachine() {
-  std::random_device random;
-  dir = fs::temp_directory_path() /
-        ("orvtest-" + std::to_string(random()) + "-" + std::to_string(random()));
-  fs::create_directories(dir / "c");
-  fs::create_directories(dir / "cd");
+TempMachine::TempMachine()
+    : dir(fs::temp_directory_path() / ("orvtest-" + std::to_string(std::random_device()()))) {
   config.dir = dir;
-  config.drives = {{'C', hosted::DriveKind::Fixed, dir / "c", false},
-                   {'D', hosted::DriveKind::CdRom, dir / "cd", true}};
+  config.drives = {{'C', hosted::DriveKind::Fixed, MakeDir("c"), false},
+                   {'D', hosted::DriveKind::CdRom, MakeDir("cd"), true}};
 }
 
 TempMachine::~TempMachine() {
   installed_.reset();
   platform_.reset();
-  std::error_code ignored;
   // Read-only host files do not stop root, but make the folder writable for everyone else.
-  for (auto it = fs::recursive_directory_iterator(dir, ignored);
-       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+  std::error_code ignored;
+  for (fs::recursive_directory_iterator it(dir, ignored), end; it != end; it.increment(ignored))
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-  }
   fs::remove_all(dir, ignored);
 }
 
@@ -66,8 +60,8 @@ fs::path TempMachine::Write(const std::string& relative, std::string_view conten
   fs::path path = dir / relative;
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out.write(content.data(), static_cast<std::streamsize>(content.size())))
+    throw std::runtime_error("cannot write " + path.string());
   return path;
 }
 
