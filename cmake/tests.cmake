@@ -2,9 +2,10 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-add_library(orv_testing STATIC tests/support/machine_fixture.cpp)
-target_link_libraries(orv_testing PUBLIC orv_logic orv_hosted GTest::gtest)
-target_compile_definitions(orv_testing PUBLIC ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_SOURCE_DIR}")
+# The test support (tests/support) is header-only.
+add_library(orv_testing INTERFACE)
+target_link_libraries(orv_testing INTERFACE orv_logic orv_hosted GTest::gtest)
+target_compile_definitions(orv_testing INTERFACE ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_SOURCE_DIR}")
 
 foreach(area platform strutil winsys launcher)
   file(GLOB sources CONFIGURE_DEPENDS tests/${area}/*.cpp)

@@ -64,14 +64,6 @@ void AnswerBoxes(std::set<HWND>& seen) {
   }
 }
 
-DWORD ActiveProcesses(HANDLE job) {
-  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-  if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
-                                   nullptr))
-    return 0;
-  return info.ActiveProcesses;
-}
-
 // Started suspended, so that it is in the job before it can start anything itself.
 bool StartInJob(HANDLE job, const std::string& cwd, std::string cmdline,
                 PROCESS_INFORMATION& process) {
@@ -96,15 +88,18 @@ int Fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) return Fail("usage: box_watcher RUNFILE");
-  std::ifstream run(argv[1], std::ios::binary);
+  std::ifstream run(argc == 2 ? argv[1] : "", std::ios::binary);
   std::string cwd, cmdline;
-  if (!std::getline(run, cwd) || !std::getline(run, cmdline)) return Fail("cannot read RUNFILE");
+  if (!std::getline(run, cwd) || !std::getline(run, cmdline))
+    return Fail("usage: box_watcher RUNFILE");
   HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   if (job == nullptr || !StartInJob(job, cwd, cmdline, process)) return Fail("cannot start");
   std::set<HWND> seen;
-  while (ActiveProcesses(job) > 0) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+  while (::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
+                                     nullptr) &&
+         info.ActiveProcesses > 0) {
     AnswerBoxes(seen);
     ::Sleep(5);
   }

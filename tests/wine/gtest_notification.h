@@ -11,8 +11,7 @@ class Notification {
  public:
   void Notify() { notified_ = true; }
   void WaitForNotification() {
-    while (!notified_) {
-    }
+    while (!notified_) continue;
   }
 
  private:
