@@ -161,19 +161,12 @@ void ScenarioHolds(const std::string& name) {
   EXPECT_EQ(silent.errors.find("run.self"), std::string::npos) << silent.errors;
 }
 
-using Body = void (*)(const std::string& scenario);
-
 struct Check : ::testing::Test {
-  Check(Body body, std::string scenario) : body(body), scenario(std::move(scenario)) {}
-  void TestBody() override { body(scenario); }
-  Body body;
-  std::string scenario;
+  Check(void (*body)(const std::string&), std::string name) : body(body), name(std::move(name)) {}
+  void TestBody() override { body(name); }
+  void (*body)(const std::string&);
+  std::string name;
 };
-
-void Register(const std::string& scenario, const char* check, Body body) {
-  ::testing::RegisterTest(scenario.c_str(), check, nullptr, nullptr, __FILE__, __LINE__,
-                          [=]() -> ::testing::Test* { return new Check(body, scenario); });
-}
 
 // A machine of scenarios/refused, run in place with the options its file options holds (if
 // any): orvlaunch ends before the run with the exit code its file exit-code holds (else 2),
@@ -215,11 +208,10 @@ int main(int argc, char** argv) {
         names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   for (const auto& name : names) {
-    if (fs::exists(kRefused / name)) {
-      Register(name, "Refused", Refused);
-      continue;
-    }
-    Register(name, "ScenarioHolds", ScenarioHolds);
+    bool refused = fs::exists(kRefused / name);
+    ::testing::RegisterTest(
+        name.c_str(), refused ? "Refused" : "ScenarioHolds", nullptr, nullptr, __FILE__, __LINE__,
+        [=]() -> ::testing::Test* { return new Check(refused ? Refused : ScenarioHolds, name); });
   }
   return RUN_ALL_TESTS();
 }

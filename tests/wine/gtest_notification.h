@@ -7,15 +7,12 @@
 
 namespace testing::internal {
 
-class Notification {
- public:
-  void Notify() { notified_ = true; }
+struct Notification {
+  void Notify() { notified = true; }
   void WaitForNotification() {
-    while (!notified_) continue;
+    while (!notified) continue;
   }
-
- private:
-  std::atomic<bool> notified_{false};
+  std::atomic<bool> notified{false};
 };
 
 }  // namespace testing::internal

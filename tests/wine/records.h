@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace records {
@@ -30,9 +31,8 @@ inline std::string Quoted(const std::string& ansi) {
 // Appends one line. The file is shared: the watcher and the programs the launcher starts
 // write to it while each other runs, each line in one write at the end of the file.
 inline bool Append(const std::string& line) {
-  char path[MAX_PATH];
-  DWORD length = ::GetEnvironmentVariableA("ORV_WINE_RECORDS", path, sizeof path);
-  if (length == 0 || length >= sizeof path) return false;
+  const char* path = std::getenv("ORV_WINE_RECORDS");
+  if (path == nullptr) return false;
   HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
