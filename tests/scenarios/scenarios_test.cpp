@@ -1,5 +1,5 @@
 // orvlaunch as a user meets it: the machines of scenarios/suite and scenarios/refused, each a
-// test suite named as its folder (all without names), and the options it refuses.
+// test suite named as its folder (all without names), and a run in place it refuses.
 //
 //   test_scenarios [GTEST-OPTIONS] [SCENARIO...]
 //
