@@ -2,9 +2,10 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-add_library(orv_testing STATIC tests/support/machine_fixture.cpp)
-target_link_libraries(orv_testing PUBLIC orv_logic orv_hosted GTest::gtest)
-target_compile_definitions(orv_testing PUBLIC ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_SOURCE_DIR}")
+# The test support (tests/support) is header-only.
+add_library(orv_testing INTERFACE)
+target_link_libraries(orv_testing INTERFACE orv_logic orv_hosted GTest::gtest)
+target_compile_definitions(orv_testing INTERFACE ORV_SOURCE_DIR_FOR_TESTS="${CMAKE_SOURCE_DIR}")
 
 foreach(area platform strutil winsys launcher)
   file(GLOB sources CONFIGURE_DEPENDS tests/${area}/*.cpp)
@@ -21,18 +22,19 @@ endforeach()
 find_library(MSPACK mspack REQUIRED)
 target_link_libraries(test_platform PRIVATE ${MSPACK})
 
-# Whole runs of orvlaunch on the scenario suite: one test per scenario, named as the scenario,
-# and the tests of orvlaunch itself (MachineFolder).
+# Whole runs of orvlaunch on the scenario suite and on the machines it refuses: one test per
+# machine, named as its folder, and the tests of orvlaunch's options (MachineFolder).
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
-target_link_libraries(test_scenarios PRIVATE orv_hosted GTest::gtest nlohmann_json::nlohmann_json)
+target_link_libraries(test_scenarios PRIVATE GTest::gtest nlohmann_json::nlohmann_json)
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios"
   ORV_DOWNLOAD_ADDRESS_1="${ORV_DOWNLOAD_ADDRESS_1}" ORV_DOWNLOAD_ADDRESS_2="${ORV_DOWNLOAD_ADDRESS_2}")
 add_dependencies(test_scenarios orvlaunch)
 file(GLOB ORV_SCENARIOS LIST_DIRECTORIES true CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/scenarios/suite/*/expected.jsonl)
-foreach(expected IN LISTS ORV_SCENARIOS)
-  get_filename_component(dir ${expected} DIRECTORY)
+     ${CMAKE_SOURCE_DIR}/scenarios/suite/*/machine.json
+     ${CMAKE_SOURCE_DIR}/scenarios/refused/*/machine.json)
+foreach(machine IN LISTS ORV_SCENARIOS)
+  get_filename_component(dir ${machine} DIRECTORY)
   get_filename_component(name ${dir} NAME)
   add_test(NAME ${name} COMMAND test_scenarios --gtest_filter=-MachineFolder.* ${name})
 endforeach()

@@ -66,8 +66,6 @@ target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 target_compile_definitions(gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
 target_compile_options(gtest PUBLIC -include ${CMAKE_SOURCE_DIR}/tests/wine/gtest_notification.h)
-target_sources(gtest PRIVATE tests/wine/gtest_notification.cpp)
-target_include_directories(gtest PRIVATE ${CMAKE_SOURCE_DIR})
 
 file(GLOB ORV_CONFORMANCE_SOURCES CONFIGURE_DEPENDS tests/platform/conformance_*.cpp)
 list(FILTER ORV_CONFORMANCE_SOURCES EXCLUDE REGEX "conformance_hosted\\.cpp$")

@@ -225,8 +225,22 @@ S["jaws-wrong-type"] = dict(cd=medium(), reg={r"HKEY_LOCAL_MACHINE\Software\Clas
 S["not-administrator"] = dict(
     cd=medium(), reg=dict(installed("Orvanel 8"), **jaws_keys(), **{OBSOLETE: {"x": "y"}}),
     c=jaws_c, json={"user": {"admin": False}})
+# A run in place writes the registry back without the deleted keys; the others stay as
+# they were, an expandable string under a Latin-1 name included.
 S["obsolete-key-deleted"] = dict(
-    cd=medium(), reg={OBSOLETE + r"\A\B": {"x": "y"}, OBSOLETE + r"\C": {"z": 1}})
+    cd=medium(), reg={OBSOLETE + r"\A\B": {"x": "y"}, OBSOLETE + r"\C": {"z": 1},
+                      r"HKEY_CURRENT_USER\Software\Kept": {"caf\xe9": b"A\0"}},
+    after={"registry.reg": (registry(dict(
+        {"HKEY_LOCAL_MACHINE\\Software" + key: {} for key in (
+            "", r"\Classes", r"\Microsoft", r"\Microsoft\Windows", r"\Microsoft\Windows\CurrentVersion")},
+        **{r"HKEY_CURRENT_USER\Software": {}, r"HKEY_CURRENT_USER\Software\Kept": {"caf\xe9": b"A\0"}})) +
+        "\r\n").encode("cp1252")})
+# Settings that point nowhere are named on standard error, and the run goes on: the
+# temporary folder and the launcher's own path on drives the machine lacks, the attributes
+# of a file that is not there.
+S["description-points-nowhere"] = dict(cd=medium(), c={"keep.txt": b"kept"}, json={
+    "temp": "T:\\TEMP\\", "run": {"self": "E:\\SETUP.EXE"},
+    "attributes": {"C:\\keep.txt": "H", "C:\\gone.txt": "R"}})
 S["silent"] = dict(cd=medium(), json={"run": {"self": "D:\\OrvDel.Exe"}},
                    reg={OBSOLETE: {"x": "y"}})
 S["chdir-fails"] = dict(cd=medium(), json={"faults": [{"call": "SetCurrentDirectoryA",
@@ -297,8 +311,9 @@ for name, call, nth in (("sid", "AllocateAndInitializeSid", 1), ("groups", "GetT
 # Only a backslash before "orvdel" makes the run silent.
 S["not-silent-without-backslash"] = dict(cd=medium(), reg={OBSOLETE: {"x": "y"}},
                                          json={"run": {"self": "D:\\xorvdel.exe"}})
+# The LZCopy rule never fires (the run ends before any expansion): standard error names it.
 S["version-query-fails"] = dict(cd=medium(), json={"user": {"admin": False}, "faults": [
-    {"call": "GetVersionExA", "nth": 1, "error": 5}]})
+    {"call": "GetVersionExA", "nth": 1, "error": 5}, {"call": "LZCopy", "nth": 1, "error": 5}]})
 
 # The compressed set-up program that does not open, or whose target does not.
 for name, nth in (("source", 1), ("target", 2)):
@@ -344,8 +359,11 @@ def write_files(root, files):
 
 def lay_out(name, layout):
     dir = os.path.join(SUITE, "..", "demo") if name == "demo" else os.path.join(SUITE, name)
-    expected = os.path.join(dir, "expected.jsonl")
-    keep = open(expected, "rb").read() if os.path.exists(expected) else None
+    # What a run must show is written by hand or by tools/record-scenario: it stays.
+    kept = {}
+    for name in ("expected.jsonl", "trace.jsonl", "stderr.txt"):
+        if os.path.exists(os.path.join(dir, name)):
+            kept[name] = open(os.path.join(dir, name), "rb").read()
     shutil.rmtree(dir, ignore_errors=True)
     os.makedirs(os.path.join(dir, "c", "TEMP"))
     os.makedirs(os.path.join(dir, "cd"))
@@ -365,9 +383,7 @@ def lay_out(name, layout):
     with open(os.path.join(dir, "machine.json"), "w") as f:
         json.dump(machine, f, indent=2)
         f.write("\n")
-    if keep is not None:
-        with open(expected, "wb") as f:
-            f.write(keep)
+    write_files(dir, kept)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,12 @@
 // a configuration to adjust, and a HostedPlatform installed as the current platform.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,40 +19,108 @@
 namespace testing_support {
 
 // The names a directory search returns, in order; empty when it finds nothing.
-std::vector<std::string> FindNames(platform::Platform& os, const char* pattern);
+inline std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) {
+  std::vector<std::string> names;
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE search = os.FindFirstFileA(pattern, &data);
+  if (search == platform::INVALID_HANDLE_VALUE) return names;
+  do names.push_back(data.cFileName);
+  while (os.FindNextFileA(search, &data));
+  os.FindClose(search);
+  return names;
+}
+
 // A file's bytes read through the machine's own calls; empty when it does not open.
-std::string ReadOnMachine(platform::Platform& os, const std::string& path);
+inline std::string ReadOnMachine(platform::Platform& os, const std::string& path) {
+  std::string bytes;
+  platform::HANDLE file =
+      os.CreateFileA(path.c_str(), platform::GENERIC_READ, platform::FILE_SHARE_READ, nullptr,
+                     platform::OPEN_EXISTING, 0, nullptr);
+  if (file == platform::INVALID_HANDLE_VALUE) return bytes;
+  char block[4096];
+  platform::DWORD read = 0;
+  while (os.ReadFile(file, block, sizeof(block), &read, nullptr) && read != 0)
+    bytes.append(block, read);
+  os.CloseHandle(file);
+  return bytes;
+}
+
 // A host file's bytes; empty when it cannot be read.
-std::string Slurp(const std::filesystem::path& file);
+inline std::string Slurp(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class TempMachine {
  public:
   // Drives C: (fixed, folder "c") and D: (cdrom, folder "cd"); everything else default.
-  TempMachine();
-  ~TempMachine();
+  TempMachine() {
+    config.dir = dir;
+    config.drives = {{'C', hosted::DriveKind::Fixed, MakeDir("c"), false},
+                     {'D', hosted::DriveKind::CdRom, MakeDir("cd"), true}};
+  }
+  ~TempMachine() {
+    installed_.reset();
+    platform_.reset();
+    // Read-only host files do not stop root, but make the folder writable for everyone else.
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    for (fs::recursive_directory_iterator it(dir, ignored), end; it != end; it.increment(ignored))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir, ignored);
+  }
   TempMachine(const TempMachine&) = delete;
   TempMachine& operator=(const TempMachine&) = delete;
 
   // The machine's folder and its configuration; adjust before Start().
-  std::filesystem::path dir;
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("orvtest-" + std::to_string(std::random_device()()));
   hosted::MachineConfig config;
 
   // A host file below dir ("c/TEMP/a.txt"), folders made as needed.
-  std::filesystem::path Write(const std::string& relative, std::string_view content);
-  std::filesystem::path MakeDir(const std::string& relative);
-  std::string Read(const std::string& relative) const;
+  std::filesystem::path Write(const std::string& relative, std::string_view content) {
+    std::filesystem::path path = dir / relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out.write(content.data(), static_cast<std::streamsize>(content.size())))
+      throw std::runtime_error("cannot write " + path.string());
+    return path;
+  }
+  std::filesystem::path MakeDir(const std::string& relative) {
+    std::filesystem::create_directories(dir / relative);
+    return dir / relative;
+  }
+  std::string Read(const std::string& relative) const { return Slurp(dir / relative); }
   // Sets the host file's modification time (seconds since 1970, UTC).
-  void SetMtime(const std::string& relative, long long unixSeconds);
+  void SetMtime(const std::string& relative, long long unixSeconds) {
+    auto system = std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds));
+    std::filesystem::last_write_time(dir / relative,
+                                     std::filesystem::file_time_type::clock::from_sys(system));
+  }
 
   // Builds the platform from the configuration and installs it as platform::Current().
-  hosted::HostedPlatform& Start();
+  hosted::HostedPlatform& Start() {
+    installed_.reset();
+    platform_ = std::make_unique<hosted::HostedPlatform>(config, transcript);
+    installed_ = std::make_unique<platform::ScopedPlatform>(*platform_);
+    return *platform_;
+  }
   hosted::HostedPlatform& Platform() { return *platform_; }
   hosted::Transcript transcript;
 
   // The events of one kind, in order.
-  std::vector<hosted::Event> Events(const std::string& kind) const;
+  std::vector<hosted::Event> Events(const std::string& kind) const {
+    std::vector<hosted::Event> events;
+    for (const auto& event : transcript.Events())
+      if (event.kind == kind) events.push_back(event);
+    return events;
+  }
   // One text field of every event of a kind, in order: Texts("box", "caption").
-  std::vector<std::string> Texts(const std::string& kind, const std::string& field) const;
+  std::vector<std::string> Texts(const std::string& kind, const std::string& field) const {
+    std::vector<std::string> texts;
+    for (const auto& event : Events(kind)) texts.push_back(event.Find(field)->text);
+    return texts;
+  }
 
  private:
   std::unique_ptr<hosted::HostedPlatform> platform_;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,13 +24,10 @@ inline std::string Key(const std::string& path, const std::string& values = "") 
 
 // The .reg spelling of raw bytes: "41,00,ff".
 inline std::string HexBytes(const std::string& bytes) {
+  static constexpr char kHex[] = "0123456789abcdef";
   std::string out;
-  for (unsigned char byte : bytes) {
-    char pair[4];
-    std::snprintf(pair, sizeof(pair), "%02x,", byte);
-    out += pair;
-  }
-  if (!out.empty()) out.pop_back();
+  for (unsigned char byte : bytes)
+    out += std::string(out.empty() ? "" : ",") + kHex[byte >> 4] + kHex[byte & 15];
   return out;
 }
 

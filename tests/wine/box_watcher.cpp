@@ -2,13 +2,11 @@
 //
 //   box_watcher RUNFILE      (RUNFILE: the current directory, then the command line)
 //
-// The program is started in a job of its own, so that the programs it starts belong to the
-// job too; the watcher ends when no process of the job is left. Every message box (a
-// visible top-level window of the dialog class) is recorded once, with its caption, its
-// text, its buttons and whether it shows an icon, and answered with OK. The launcher's exit
-// code is recorded last. Records go to the file named by ORV_WINE_RECORDS (records.h).
+// The program runs in a job of its own, which the programs it starts join; the watcher ends
+// when the job has no process left. Every message box (a visible top-level dialog window) is
+// recorded once, with its caption, text, buttons and whether it shows an icon, and answered
+// with OK; the launcher's exit code is recorded last (records.h).
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <string>
@@ -17,86 +15,53 @@
 
 namespace {
 
-std::string Text(HWND window) {
-  char text[4096] = "";
-  ::GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  ::GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-bool Shown(HWND box, int id) {
-  HWND control = ::GetDlgItem(box, id);
-  return control != nullptr && ::IsWindowVisible(control);
-}
-
 // The MB_ button type whose buttons the box shows; -1 for a set that no type gives.
 int Buttons(HWND box) {
-  static constexpr struct {
-    int type;
-    int ids[3];
-  } kTypes[] = {{MB_OK, {IDOK}},
-                {MB_OKCANCEL, {IDOK, IDCANCEL}},
-                {MB_ABORTRETRYIGNORE, {IDABORT, IDRETRY, IDIGNORE}},
-                {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}},
-                {MB_YESNO, {IDYES, IDNO}},
-                {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}}};
-  for (const auto& type : kTypes) {
-    bool match = true;
-    for (int id = IDOK; id <= IDNO; ++id) {
-      bool wanted = false;
-      for (int own : type.ids) wanted = wanted || own == id;
-      match = match && wanted == Shown(box, id);
-    }
-    if (match) return type.type;
+  unsigned shown = 0;
+  for (int id = IDOK; id <= IDNO; ++id) {
+    HWND control = ::GetDlgItem(box, id);
+    if (control != nullptr && ::IsWindowVisible(control)) shown |= 1u << id;
   }
+  // The buttons of MB_OK, MB_OKCANCEL, MB_ABORTRETRYIGNORE, MB_YESNOCANCEL, MB_YESNO and
+  // MB_RETRYCANCEL, the types 0 to 5.
+  static constexpr unsigned kTypes[] = {1u << IDOK,
+                                        1u << IDOK | 1u << IDCANCEL,
+                                        1u << IDABORT | 1u << IDRETRY | 1u << IDIGNORE,
+                                        1u << IDYES | 1u << IDNO | 1u << IDCANCEL,
+                                        1u << IDYES | 1u << IDNO,
+                                        1u << IDRETRY | 1u << IDCANCEL};
+  for (int type = MB_OK; type <= MB_RETRYCANCEL; ++type)
+    if (kTypes[type] == shown) return type;
   return -1;
 }
 
 // A box shows an icon through a visible static control of the icon kind that holds one.
-BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
-  LONG style = ::GetWindowLongA(child, GWL_STYLE);
-  if (ClassOf(child) == "Static" && (style & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
-      ::SendMessageA(child, STM_GETICON, 0, 0) != 0)
-    *reinterpret_cast<bool*>(found) = true;
-  return TRUE;
-}
-
 bool HasIcon(HWND box) {
-  bool found = false;
-  ::EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&found));
-  return found;
+  for (HWND child = nullptr; (child = ::FindWindowExA(box, child, "Static", nullptr));)
+    if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
+        ::SendMessageA(child, STM_GETICON, 0, 0) != 0)
+      return true;
+  return false;
 }
 
 // The message box's static text control has the identifier 0xFFFF.
 std::string BoxRecord(HWND box) {
-  char text[4096] = "";
+  char caption[4096] = "", text[4096] = "";
+  ::GetWindowTextA(box, caption, sizeof caption);
   ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  return "{\"event\":\"box\",\"caption\":" + records::Quoted(Text(box)) +
+  return "{\"event\":\"box\",\"caption\":" + records::Quoted(caption) +
          ",\"text\":" + records::Quoted(text) + ",\"buttons\":" + std::to_string(Buttons(box)) +
          ",\"icon\":" + (HasIcon(box) ? "true" : "false") + "}";
 }
 
-// A dialog becomes visible only after its initialisation has filled in its controls.
-BOOL CALLBACK AnswerBox(HWND window, LPARAM seen) {
-  auto& boxes = *reinterpret_cast<std::set<HWND>*>(seen);
-  if (ClassOf(window) != "#32770" || !::IsWindowVisible(window) || !boxes.insert(window).second)
-    return TRUE;
-  records::Append(BoxRecord(window));
-  ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  return TRUE;
-}
-
-DWORD ActiveProcesses(HANDLE job) {
-  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-  if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
-                                   nullptr))
-    return 0;
-  return info.ActiveProcesses;
+// Message boxes are top-level windows of the dialog class. A dialog becomes visible only
+// after its initialisation has filled in its controls.
+void AnswerBoxes(std::set<HWND>& seen) {
+  for (HWND box = nullptr; (box = ::FindWindowExA(nullptr, box, "#32770", nullptr));) {
+    if (!::IsWindowVisible(box) || !seen.insert(box).second) continue;
+    records::Append(BoxRecord(box));
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
 }
 
 // Started suspended, so that it is in the job before it can start anything itself.
@@ -123,16 +88,19 @@ int Fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) return Fail("usage: box_watcher RUNFILE");
-  std::ifstream run(argv[1], std::ios::binary);
+  std::ifstream run(argc == 2 ? argv[1] : "", std::ios::binary);
   std::string cwd, cmdline;
-  if (!std::getline(run, cwd) || !std::getline(run, cmdline)) return Fail("cannot read RUNFILE");
+  if (!std::getline(run, cwd) || !std::getline(run, cmdline))
+    return Fail("usage: box_watcher RUNFILE");
   HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   if (job == nullptr || !StartInJob(job, cwd, cmdline, process)) return Fail("cannot start");
   std::set<HWND> seen;
-  while (ActiveProcesses(job) > 0) {
-    ::EnumWindows(AnswerBox, reinterpret_cast<LPARAM>(&seen));
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+  while (::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
+                                     nullptr) &&
+         info.ActiveProcesses > 0) {
+    AnswerBoxes(seen);
     ::Sleep(5);
   }
   DWORD code = 0;

@@ -4,41 +4,26 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace records {
 
-inline constexpr const char* kVariable = "ORV_WINE_RECORDS";
-
-// ANSI text (the system's code page) as UTF-8, the encoding of the hosted transcripts.
-inline std::string Utf8(const std::string& ansi) {
-  if (ansi.empty()) return ansi;
-  int wide =
-      ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring text(static_cast<size_t>(wide), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
-  int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, utf8.data(), bytes, nullptr, nullptr);
-  return utf8;
-}
-
-// A JSON string holding the ANSI text.
+// A JSON string holding the ANSI text (the system's code page), as UTF-8: the encoding of
+// the hosted transcripts. Texts and command lines are far shorter than the buffers.
 inline std::string Quoted(const std::string& ansi) {
-  static constexpr char kHex[] = "0123456789abcdef";
+  static wchar_t wide[32768];
+  static char utf8[3 * 32768];
+  ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 32768);
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
   std::string json = "\"";
-  for (char c : Utf8(ansi)) {
-    auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (byte < 0x20) {
-      json += "\\u00";
-      json += kHex[byte >> 4];
-      json += kHex[byte & 0xF];
-    } else {
-      json += c;
-    }
+  for (const char* c = utf8; *c; ++c) {
+    auto byte = static_cast<unsigned char>(*c);
+    const char* form = byte < 0x20 ? "\\u%04x" : byte == '"' || byte == '\\' ? "\\%c" : "%c";
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, form, byte);
+    json += escaped;
   }
   return json + "\"";
 }
@@ -46,9 +31,8 @@ inline std::string Quoted(const std::string& ansi) {
 // Appends one line. The file is shared: the watcher and the programs the launcher starts
 // write to it while each other runs, each line in one write at the end of the file.
 inline bool Append(const std::string& line) {
-  char path[MAX_PATH];
-  DWORD length = ::GetEnvironmentVariableA(kVariable, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return false;
+  const char* path = std::getenv("ORV_WINE_RECORDS");
+  if (path == nullptr) return false;
   HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
