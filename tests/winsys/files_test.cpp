@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "platform/faults/faults.h"
 #include "tests/support/machine_fixture.h"
@@ -81,6 +82,46 @@ TEST_F(FilesTest, NoSizeAfterAFailedCloseOrBeyond31Bits) {
   faults::FaultPlatform failing(machine.Platform(), {{"CloseHandle", 1, ERROR_INVALID_HANDLE}});
   ScopedPlatform installed(failing);
   EXPECT_EQ(winsys::GetFileSizeOrMinus1("C:\\a"), -1);
+}
+
+TEST_F(FilesTest, FilesMatchBySizeThenStampOrContent) {
+  const std::string blocks(70000, 'x');
+  std::string laterBlockDiffers = blocks;
+  laterBlockDiffers[65536 + 10] = 'y';
+  const struct {
+    std::optional<std::string> a, b;
+    int bYear;
+    bool byContent, byStamp;
+  } cases[] = {
+      {std::nullopt, std::nullopt, 2001, false, false},
+      {"", "", 2001, true, true},
+      {"", "", 2003, true, false},
+      {"abc", "abc", 2003, true, false},
+      {"abc", "abd", 2001, false, true},
+      {"abc", "abcd", 2001, false, false},
+      {blocks, blocks, 2001, true, true},
+      {blocks, laterBlockDiffers, 2001, false, true},
+  };
+  machine.Start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.b.value_or("(missing)").substr(0, 8));
+    std::filesystem::remove_all(machine.dir / "c/m");
+    if (c.a) File("c/m/a", *c.a);
+    if (c.b) File("c/m/b", *c.b, c.bYear);
+    EXPECT_EQ(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", false), c.byContent);
+    EXPECT_EQ(winsys::FilesMatch("C:\\m\\a", "C:\\m\\b", true), c.byStamp);
+  }
+}
+
+TEST_F(FilesTest, AFailedReadIsNoMatch) {
+  File("c/a", std::string(70000, 'x'));
+  File("c/b", std::string(70000, 'x'));
+  auto& hosted = machine.Start();
+  for (unsigned nth : {1u, 2u, 3u, 4u}) {  // the reads alternate between a and b
+    faults::FaultPlatform failing(hosted, {{"ReadFile", nth, 23}});
+    ScopedPlatform installed(failing);
+    EXPECT_FALSE(winsys::FilesMatch("C:\\a", "C:\\b", false)) << nth;
+  }
 }
 
 TEST_F(FilesTest, CopyReplacesTheTargetAndCarriesTheStamp) {
