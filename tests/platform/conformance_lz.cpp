@@ -25,14 +25,14 @@ const std::string kCompressed = testing_support::SzddStream(kContent.size())
 
 class ConformanceLz : public conformance::Test {
  protected:
-  // A copy from stored, written as file and opened in style by the name opened (file when
-  // none), into out.bin, opened as the launcher opens its target; the copy's answer, the last
-  // error poisoned before it.
-  LONG Copy(const std::string& stored, WORD style = kSourceStyle, DWORD* error = nullptr,
-            const char* file = "in.bi_", const char* opened = nullptr) {
+  // A copy from stored, written as file and opened by the name opened (file when none), into
+  // out.bin, both opened as the launcher opens them; the copy's answer, the last error
+  // poisoned before it.
+  LONG Copy(const std::string& stored, DWORD* error = nullptr, const char* file = "in.bi_",
+            const char* opened = nullptr) {
     MakeFile(file, stored);
     OFSTRUCT info{};
-    INT from = P().LZOpenFileA(Path(opened ? opened : file).c_str(), &info, style);
+    INT from = P().LZOpenFileA(Path(opened ? opened : file).c_str(), &info, kSourceStyle);
     EXPECT_GE(from, 0);
     EXPECT_EQ(info.nErrCode, 0);
     INT to = P().LZOpenFileA(Path("out.bin").c_str(), &info, kTargetStyle);
@@ -57,31 +57,25 @@ class ConformanceLz : public conformance::Test {
   }
 };
 
-// A compressed source expands however it was opened; a plain one copies byte for byte. An open
-// of a name that is absent takes the name with its last character replaced by '_', where set-up
-// media keep compressed files.
+// A compressed source expands; a plain one copies byte for byte. An open of a name that is absent
+// takes the name with its last character replaced by '_', where set-up media keep compressed files.
 TEST_F(ConformanceLz, CopiesExpandCompressedFilesAndCopyOthers) {
   const struct {
     std::string stored;
-    WORD style;
     std::string copied;
     const char* file = "in.bi_";  // as Copy() takes them
     const char* opened = nullptr;
   } cases[] = {
-      {kContent, kSourceStyle, kContent},
-      {kCompressed, kSourceStyle, kContent},
-      {kCompressed, OF_READ, kContent},
-      {kCompressed, OF_SHARE_DENY_NONE, kContent},
-      {kCompressed, OF_READWRITE, kContent},
-      {"", kSourceStyle, ""},
-      {kCompressed, kSourceStyle, kContent, "prog.ex_", "prog.exe"},
+      {kContent, kContent},
+      {kCompressed, kContent},
+      {"", ""},
+      {kCompressed, kContent, "prog.ex_", "prog.exe"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message()
-                 << c.stored.size() << " bytes as " << c.file << ", style " << c.style);
+    SCOPED_TRACE(testing::Message() << c.stored.size() << " bytes as " << c.file);
     MakeFile("out.bin", std::string(200, 'x'));  // longer: the copy must truncate it
     DWORD error = 0;
-    EXPECT_EQ(Copy(c.stored, c.style, &error, c.file, c.opened), LONG(c.copied.size()));
+    EXPECT_EQ(Copy(c.stored, &error, c.file, c.opened), LONG(c.copied.size()));
     EXPECT_EQ(error, kPoison) << "a copy that succeeds leaves the last error";
     EXPECT_EQ(Read("out.bin"), c.copied);
   }
@@ -92,7 +86,6 @@ TEST_F(ConformanceLz, CopiesExpandCompressedFilesAndCopyOthers) {
 TEST_F(ConformanceLz, RefusedOpensAndDamagedFilesAnswerTheirLzError) {
   const std::tuple<const char*, WORD, DWORD> cases[] = {
       {"none.bin", kSourceStyle, ERROR_FILE_NOT_FOUND},
-      {"none.bin", OF_READ, ERROR_FILE_NOT_FOUND},
       {"none\\out.bin", kTargetStyle, ERROR_PATH_NOT_FOUND},
   };
   for (const auto& [name, style, error] : cases) {
