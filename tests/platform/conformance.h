@@ -21,7 +21,6 @@ class Host {
   virtual ~Host() = default;
   virtual platform::DWORD GetFileAttributesA(const char* name) = 0;
   virtual platform::BOOL CreateDirectoryA(const char* name) = 0;
-  virtual platform::BOOL RemoveDirectoryA(const char* name) = 0;
   virtual platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) = 0;
   virtual platform::BOOL SetEnvironmentVariableA(const char* name, const char* value) = 0;
   // Places at path a program that starts and ends at once.

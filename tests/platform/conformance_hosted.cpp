@@ -18,7 +18,6 @@ class MachineHost : public Host {
   BOOL CreateDirectoryA(const char* name) override {
     return Files().CreateDirectoryA(name, nullptr);
   }
-  BOOL RemoveDirectoryA(const char* name) override { return Files().RemoveDirectoryA(name); }
   DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
     return Files().GetCurrentDirectoryA(size, buffer);
   }

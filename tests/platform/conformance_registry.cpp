@@ -32,7 +32,6 @@ void ConformanceRegistry::TearDown() {}
 platform::Platform& ConformanceRegistry::P() { return machine_->Platform(); }
 void ConformanceRegistryViews::SetUp() { machine_ = StartMachine(kViewData, true); }
 void ConformanceRegistryViews::TearDown() {}
-platform::Platform& ConformanceRegistryViews::P() { return machine_->Platform(); }
 #endif
 
 namespace {
@@ -56,11 +55,10 @@ struct Key {
   HKEY key = nullptr;
 };
 
-// The subkey counts and longest names of RegQueryInfoKeyA.
-LONG Info(Platform& p, HKEY key, DWORD* subKeys, DWORD* maxSubKey = nullptr,
-          DWORD* values = nullptr, DWORD* maxName = nullptr, DWORD* maxData = nullptr) {
-  return p.RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subKeys, maxSubKey, nullptr, values,
-                            maxName, maxData, nullptr, nullptr);
+// The subkey count and longest subkey name of RegQueryInfoKeyA, all the launcher asks of it.
+LONG Info(Platform& p, HKEY key, DWORD* subKeys, DWORD* maxSubKey = nullptr) {
+  return p.RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subKeys, maxSubKey, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr);
 }
 
 LONG Enum(Platform& p, HKEY key, DWORD index, char* name, DWORD* size) {
@@ -84,13 +82,12 @@ LONG DeleteTree(Platform& p, HKEY parent, const char* name) {
 
 TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
   const struct {
-    const char* name;  // nullptr: the default value
+    const char* name;
     DWORD type;
     std::string data;  // as RegQueryValueExA returns it: text in the ANSI code page
     LONG error = ERROR_SUCCESS;
   } cases[] = {
       {"", REG_SZ, std::string("default text\0", 13)},
-      {nullptr, REG_SZ, std::string("default text\0", 13)},
       {"Missing", 0, "", ERROR_FILE_NOT_FOUND},
       {"Text", REG_SZ, std::string("hello\0", 6)},
       {"TEXT", REG_SZ, std::string("hello\0", 6)},
@@ -101,8 +98,6 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
       {"Number", REG_DWORD, "\x78\x56\x34\x12"},
       {"Binary", REG_BINARY, "\x01\x02\x03\xFF"},
       {"NoData", REG_BINARY, ""},
-      {"Big", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x2A", 4)},
-      {"Quad", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"},
       {"None", REG_NONE, "\xAA"},
       {"Unknown", 0x100, "\xDE\xAD"},
       {"Latin", REG_SZ, std::string("caf\xE9\0", 5)},
@@ -111,7 +106,7 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
   ASSERT_EQ(base.error, ERROR_SUCCESS);
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name ? c.name : "(null)");
+    SCOPED_TRACE(c.name);
     DWORD type = 99, size = 0;
     ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, nullptr, &size), c.error);
     if (c.error) continue;
@@ -122,13 +117,6 @@ TEST_F(ConformanceRegistry, ValuesReadWithTheirTypeAndAnsiData) {
     ASSERT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, (BYTE*)data.data(), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(data.substr(0, size), c.data);
-    if (c.data.empty()) continue;
-    size = DWORD(c.data.size() - 1);
-    type = 99;
-    EXPECT_EQ(P().RegQueryValueExA(base.key, c.name, nullptr, &type, (BYTE*)data.data(), &size),
-              ERROR_MORE_DATA);
-    EXPECT_EQ(size, c.data.size());
-    EXPECT_EQ(type, c.type);
   }
   DWORD size = 0;
   EXPECT_EQ(P().RegQueryValueExA(Key(P(), base.key, "NoDefault").key, "", nullptr, nullptr, nullptr,
@@ -150,37 +138,23 @@ TEST_F(ConformanceRegistry, KeysOpenWithoutRegardToCaseAndCloseOnce) {
   };
   for (const auto& [path, expected] : cases)
     EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, path).error, expected) << path;
-  // A null or empty subkey opens the key again, a handle of its own; a handle closes once; the
-  // predefined roots close successfully and stay usable.
-  for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
-    HKEY base, again;
-    ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
-    ASSERT_EQ(P().RegOpenKeyExA(base, subKey, 0, KEY_READ, &again), ERROR_SUCCESS);
-    EXPECT_NE(again, base);
-    EXPECT_EQ(P().RegCloseKey(base), ERROR_SUCCESS);
-    EXPECT_EQ(P().RegCloseKey(base), ERROR_INVALID_HANDLE);
-    DWORD size = 0;
-    EXPECT_EQ(P().RegQueryValueExA(again, "Text", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(P().RegCloseKey(again), ERROR_SUCCESS);
-  }
-  EXPECT_EQ(P().RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-  EXPECT_EQ(Key(P(), HKEY_CURRENT_USER, kBase).error, ERROR_SUCCESS);
+  // An empty subkey opens the key again, a handle of its own.
+  HKEY base, again;
+  ASSERT_EQ(P().RegOpenKeyExA(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &base), ERROR_SUCCESS);
+  ASSERT_EQ(P().RegOpenKeyExA(base, "", 0, KEY_READ, &again), ERROR_SUCCESS);
+  EXPECT_NE(again, base);
+  EXPECT_EQ(P().RegCloseKey(base), ERROR_SUCCESS);
+  DWORD size = 0;
+  EXPECT_EQ(P().RegQueryValueExA(again, "Text", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(P().RegCloseKey(again), ERROR_SUCCESS);
 }
 
 TEST_F(ConformanceRegistry, SubkeysAreCountedAndEnumerateSortedWithoutRegardToCase) {
   Key base(P(), HKEY_CURRENT_USER, kBase);
-  DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
-  ASSERT_EQ(Info(P(), base.key, &subKeys, &maxSubKey, &values, &maxName, &maxData), ERROR_SUCCESS);
+  DWORD subKeys = 0, maxSubKey = 0;
+  ASSERT_EQ(Info(P(), base.key, &subKeys, &maxSubKey), ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 4u);    // Order, Tree, Leaf, NoDefault
   EXPECT_EQ(maxSubKey, 9u);  // NoDefault
-  EXPECT_EQ(values, 15u);
-  EXPECT_EQ(maxName, 9u);   // EmptyText, Quote "q"
-  EXPECT_GE(maxData, 13u);  // at least "default text" with its NUL
-  Key leaf(P(), base.key, "Leaf");
-  subKeys = maxSubKey = 99;
-  ASSERT_EQ(Info(P(), leaf.key, &subKeys, &maxSubKey), ERROR_SUCCESS);
-  EXPECT_EQ(subKeys, 0u);
-  EXPECT_EQ(maxSubKey, 0u);
   Key order(P(), HKEY_CURRENT_USER, "Software\\OrvConformance\\Order");
   std::vector<std::string> names;
   char name[16];
@@ -190,25 +164,12 @@ TEST_F(ConformanceRegistry, SubkeysAreCountedAndEnumerateSortedWithoutRegardToCa
     size = sizeof name;
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma"}));
-  size = sizeof name;
-  EXPECT_EQ(Enum(P(), order.key, 4, name, &size), ERROR_NO_MORE_ITEMS);
   size = 5;  // "Alpha" needs 6 with its NUL
   EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_MORE_DATA);
   size = 6;
   EXPECT_EQ(Enum(P(), order.key, 0, name, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 5u);
   EXPECT_STREQ(name, "Alpha");
-}
-
-TEST_F(ConformanceRegistry, HandlesKeepTheirAccess) {
-  char name[16];
-  DWORD size = sizeof name;
-  Key query(P(), HKEY_CURRENT_USER, kBase, KEY_QUERY_VALUE);
-  EXPECT_EQ(Enum(P(), query.key, 0, name, &size), ERROR_ACCESS_DENIED);
-  Key enumerate(P(), HKEY_CURRENT_USER, kBase, KEY_ENUMERATE_SUB_KEYS);
-  EXPECT_EQ(P().RegQueryValueExA(enumerate.key, "Text", nullptr, nullptr, nullptr, &size),
-            ERROR_ACCESS_DENIED);
-  TODO_WINE_EQ(ERROR_ACCESS_DENIED, Info(P(), enumerate.key, &size));
 }
 
 // A handle to a deleted key answers ERROR_KEY_DELETED; a key with subkeys, or none, is not

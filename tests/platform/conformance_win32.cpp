@@ -25,7 +25,6 @@ class WindowsHost : public Host {
   using DWORD = platform::DWORD;  // the platform's, not Windows' own
   DWORD GetFileAttributesA(const char* name) override { return ::GetFileAttributesA(name); }
   BOOL CreateDirectoryA(const char* name) override { return ::CreateDirectoryA(name, nullptr); }
-  BOOL RemoveDirectoryA(const char* name) override { return ::RemoveDirectoryA(name); }
   DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
     return ::GetCurrentDirectoryA(size, buffer);
   }
@@ -94,10 +93,12 @@ void Import(std::string_view data, const std::string& options = "") {
   ::DeleteFileA(file.c_str());
 }
 
-// Each key in the 64-bit view by its path, whatever the test program's own view.
+// Each key kViewData names, in the 64-bit view by its path, whatever the test program's own view.
 void RemoveViewKeys() {
-  for (const char* key : kViewKeys)
-    std::system(("reg delete \"" + std::string(key) + "\" /f /reg:64 >nul 2>&1").c_str());
+  for (auto at = kViewData.find('['); at != kViewData.npos; at = kViewData.find('[', at + 1)) {
+    std::string key(kViewData.substr(at + 1, kViewData.find(']', at) - at - 1));
+    std::system(("reg delete \"" + key + "\" /f /reg:64 >nul 2>&1").c_str());
+  }
 }
 
 }  // namespace
@@ -131,6 +132,5 @@ void ConformanceRegistryViews::SetUp() {
   Import(kViewData, "/reg:64");
 }
 void ConformanceRegistryViews::TearDown() { RemoveViewKeys(); }
-platform::Platform& ConformanceRegistryViews::P() { return windows; }
 
 }  // namespace conformance
