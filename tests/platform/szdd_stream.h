@@ -9,8 +9,8 @@ namespace testing_support {
 
 class SzddStream {
  public:
-  explicit SzddStream(std::size_t length, char mode = 'A')
-      : bytes{'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33', mode, '\0'} {
+  explicit SzddStream(std::size_t length)
+      : bytes{'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33', 'A', '\0'} {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(length >> shift));
   }
   SzddStream& Literal(const std::string& data) {

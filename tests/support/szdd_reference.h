@@ -56,7 +56,6 @@ struct Expanded {
   hosted::szdd::Status status;
   std::string out;
   std::vector<std::size_t> writes;  // the size of each write asked for
-  std::size_t written;              // what the expander says it wrote
 };
 
 // The simulator's expander fed reads of at most chunk bytes; the write numbered failingWrite
@@ -77,9 +76,7 @@ inline Expanded Expand(const std::string& in, std::size_t chunk = hosted::szdd::
     result.out.append(reinterpret_cast<const char*>(data), size);
     return true;
   };
-  hosted::szdd::Result r = hosted::szdd::Expand(read, write);
-  result.status = r.status;
-  result.written = r.written;
+  result.status = hosted::szdd::Expand(read, write).status;
   return result;
 }
 
