@@ -28,17 +28,14 @@ std::string Slurp(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Image(const testing_support::PeImage& image) {
-  auto bytes = image.Bytes();
-  return std::string(bytes.begin(), bytes.end());
-}
-
 const std::string kProgram = "MZ set-up program " + std::string(3000, 'x');
 
 class Medium : public ::testing::Test {
  public:
   void SetUp() override {
-    Spill(root / "OrvLaunch.exe", Image({false, std::array<std::uint16_t, 4>{7, 3, 1, 0}}));
+    // The fourth part of the version shows: the built launchers' is 0.
+    Spill(root / "OrvLaunch.exe",
+          testing_support::PeImage{std::array<std::uint16_t, 4>{7, 3, 1, 9}}.Bytes());
     for (const char* name : {"Install.Msg", "Common.801", "Orv.JCF", "MODA.801"}) Put(name, name);
     Put("Orv.Exe", kProgram);
     Put("LangEng/strings.801", "lang");
@@ -70,8 +67,8 @@ TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRoot) {
   EXPECT_EQ(Slurp(files / "MODA.801"), "MODA.801");
   EXPECT_EQ(medium::InspectMedium(out).lines,
             (std::vector<std::string>{
-                "launcher     SETUP.EXE: version 7.3.1, x86, not signed",
-                "autorun.inf  open=SETUP.EXE autorun; icon=Orvanel.ico; label=Orvanel 7.3.1",
+                "launcher     SETUP.EXE: version 7.3.1.9, x86, not signed",
+                "autorun.inf  open=SETUP.EXE autorun; icon=Orvanel.ico; label=Orvanel 7.3.1.9",
                 "install set  complete in orv\\win32, set-up program compressed"}));
 
   // A set that holds Orv.Ex_ already goes in as it is, with --subdir alone.
@@ -106,7 +103,8 @@ TEST_F(Medium, AnIncompleteSetOrABadNameIsRefusedAndNothingIsWritten) {
       {"only in letter case", [](Medium& m) { m.Put("moda.801"); }},
       {"a SETUP.EXE of its own", [](Medium& m) { m.Put("setup.exe", "MZ"); }},
       {"--launcher", [](Medium& m) { m.options.launcher = m.set / "Install.Msg"; }},
-      {"no version resource", [](Medium& m) { Spill(m.options.launcher, Image({})); }},
+      {"no version resource",
+       [](Medium& m) { Spill(m.options.launcher, testing_support::PeImage{}.Bytes()); }},
       {"--label", [](Medium& m) { m.options.label = "Orvanel; 7"; }},
       {"--label", [](Medium& m) { m.options.label = std::string(33, 'O'); }},
       {"not an empty folder", [](Medium& m) { Spill(m.options.out / "x", "x"); }},
