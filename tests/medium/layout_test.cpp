@@ -50,7 +50,7 @@ class Medium : public ::testing::Test {
   medium::LayoutOptions options;
 };
 
-TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRoot) {
+TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRootAndReadBack) {
   options.compress = options.subdir = true;
   fs::path out = options.out;
   options.out /= "";  // "medium/", as a shell completes it
@@ -78,6 +78,24 @@ TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRoot) {
   options.out = root / "again";
   medium::LayOutMedium(options);
   EXPECT_EQ(Slurp(options.out / "orv" / "win32" / "ORV.EX_"), Slurp(set / "ORV.EX_"));
+
+  // A medium made elsewhere: the autorun.inf (none when null) and the problem named (none when
+  // null).
+  const std::pair<const char*, const char*> autoruns[] = {
+      {nullptr, "no autorun.inf"},
+      {"[autorun]\r\nopen=SETUP.EXE\r\n", "does not start SETUP.EXE with the argument autorun"},
+      {"[other]\r\nopen=SETUP.EXE autorun\r\n", "does not start"},
+      {"[AutoRun]\nOpen = \"setup.exe\" AUTORUN ; comment\n", nullptr},
+  };
+  for (const auto& [autorun, problem] : autoruns) {
+    fs::remove(out / "autorun.inf");
+    if (autorun) Spill(out / "autorun.inf", autorun);
+    auto problems = medium::InspectMedium(out).problems;
+    ASSERT_EQ(problems.size(), problem ? 1u : 0u) << (autorun ? autorun : "none");
+    EXPECT_TRUE(!problem || problems[0].find(problem) != std::string::npos) << problems[0];
+  }
+  fs::remove(out / "SETUP.EXE");
+  EXPECT_THROW(medium::InspectMedium(out), medium::MediumError);
 }
 
 TEST_F(Medium, AnIncompleteSetOrABadNameIsRefusedAndNothingIsWritten) {
@@ -124,27 +142,6 @@ TEST_F(Medium, AnIncompleteSetOrABadNameIsRefusedAndNothingIsWritten) {
     }
     EXPECT_EQ((std::vector<fs::path>{fs::recursive_directory_iterator(root), {}}), before);
   }
-}
-
-// A medium made elsewhere: the autorun.inf (none when null) and the problem named (none when
-// null).
-TEST_F(Medium, InspectionNamesWhatTheMediumLacks) {
-  medium::LayOutMedium(options);
-  const std::pair<const char*, const char*> cases[] = {
-      {nullptr, "no autorun.inf"},
-      {"[autorun]\r\nopen=SETUP.EXE\r\n", "does not start SETUP.EXE with the argument autorun"},
-      {"[other]\r\nopen=SETUP.EXE autorun\r\n", "does not start"},
-      {"[AutoRun]\nOpen = \"setup.exe\" AUTORUN ; comment\n", nullptr},
-  };
-  for (const auto& [autorun, problem] : cases) {
-    fs::remove(options.out / "autorun.inf");
-    if (autorun) Spill(options.out / "autorun.inf", autorun);
-    auto problems = medium::InspectMedium(options.out).problems;
-    ASSERT_EQ(problems.size(), problem ? 1u : 0u) << (autorun ? autorun : "none");
-    EXPECT_TRUE(!problem || problems[0].find(problem) != std::string::npos) << problems[0];
-  }
-  fs::remove(options.out / "SETUP.EXE");
-  EXPECT_THROW(medium::InspectMedium(options.out), medium::MediumError);
 }
 
 }  // namespace
