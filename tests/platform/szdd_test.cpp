@@ -20,13 +20,12 @@ struct Expanded {
 };
 
 // The simulator's expander; the write numbered failingWrite fails.
-Expanded Expand(const std::string& in, std::size_t failingWrite = 0) {
+Expanded Expand(std::string_view in, std::size_t failingWrite = 0) {
   Expanded result{};
-  std::size_t at = 0, writes = 0;
+  std::size_t writes = 0;
   auto read = [&](std::uint8_t* buffer, std::size_t size) {
-    std::size_t n = std::min(size, in.size() - at);
-    std::copy_n(in.data() + at, n, buffer);
-    at += n;
+    std::size_t n = in.copy(reinterpret_cast<char*>(buffer), size);
+    in.remove_prefix(n);
     return std::ptrdiff_t(n);
   };
   auto write = [&](const std::uint8_t* data, std::size_t size) {
@@ -64,10 +63,9 @@ TEST(SzddExpand, StopsAtTheLengthAndReportsDamageAndFailedCalls) {
 
 // Files of the bare magic, or less, are a damaged compressed file and a plain one.
 TEST(SzddClassify, TellsTheKindFromTheFirstBytes) {
-  const std::string magic = "SZDD\x88\xF0\x27\x33";
-  auto bytes = reinterpret_cast<const std::uint8_t*>(magic.data());
-  EXPECT_EQ(hosted::szdd::Classify({bytes, 7}), Kind::kPlain);
-  EXPECT_EQ(hosted::szdd::Classify({bytes, 8}), Kind::kSzdd);
+  auto magic = reinterpret_cast<const std::uint8_t*>("SZDD\x88\xF0\x27\x33");
+  EXPECT_EQ(hosted::szdd::Classify({magic, 7}), Kind::kPlain);
+  EXPECT_EQ(hosted::szdd::Classify({magic, 8}), Kind::kSzdd);
 }
 
 }  // namespace
