@@ -7,33 +7,28 @@
 
 namespace testing_support {
 
-class SzddStream {
- public:
-  explicit SzddStream(std::size_t length, char mode = 'A')
-      : bytes{'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33', mode, '\0'} {
+struct SzddStream {
+  explicit SzddStream(std::size_t length) {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(length >> shift));
   }
   SzddStream& Literal(const std::string& data) {
-    for (char c : data) Item(true).push_back(c);
+    for (char c : data) Item(1).push_back(c);
     return *this;
   }
   // A match of 3 to 18 bytes from a position in the 4096-byte ring.
   SzddStream& Match(unsigned position, unsigned length) {
-    Item(false).push_back(char(position & 0xFF));
+    Item(0).push_back(char(position & 0xFF));
     bytes.push_back(char((position >> 4 & 0xF0) | (length - 3)));
     return *this;
   }
-  std::string bytes;
-
- private:
-  std::string& Item(bool literal) {
-    if (used_ == 8) control_ = bytes.size(), bytes.push_back(0), used_ = 0;
-    if (literal) bytes[control_] = char(bytes[control_] | 1 << used_);
-    ++used_;
+  std::string& Item(int literal) {
+    if (items % 8 == 0) control = bytes.size(), bytes.push_back(0);
+    bytes[control] = char(bytes[control] | literal << items++ % 8);
     return bytes;
   }
-  std::size_t control_ = 0;
-  int used_ = 8;
+
+  std::string bytes{"SZDD\x88\xF0'3A\0", 10};  // the magic, the mode, no replaced character
+  std::size_t control = 0, items = 0;
 };
 
 }  // namespace testing_support

@@ -1,8 +1,7 @@
 // The SZDD format's reference tools for the expander's and the compressor's tests: files made
-// by mscompress, expansions by libmspack and by the simulator's expander, and test data.
+// by mscompress, expansions by libmspack, and test data.
 #pragma once
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,9 +9,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <vector>
-
-#include "platform/hosted/lz/szdd.h"
 
 extern "C" {
 #include <mspack.h>
@@ -50,37 +46,6 @@ inline std::optional<std::string> Mspack(const std::string& compressed) {
                                        (scratch.dir / "out").c_str());
   mspack_destroy_szdd_decompressor(decompressor);
   return error == MSPACK_ERR_OK ? std::optional(scratch.Read("out")) : std::nullopt;
-}
-
-struct Expanded {
-  hosted::szdd::Status status;
-  std::string out;
-  std::vector<std::size_t> writes;  // the size of each write asked for
-  std::size_t written;              // what the expander says it wrote
-};
-
-// The simulator's expander fed reads of at most chunk bytes; the write numbered failingWrite
-// fails.
-inline Expanded Expand(const std::string& in, std::size_t chunk = hosted::szdd::kBlockSize,
-                       std::size_t failingWrite = 0) {
-  Expanded result{};
-  std::size_t at = 0;
-  auto read = [&](std::uint8_t* buffer, std::size_t size) -> std::ptrdiff_t {
-    std::size_t n = std::min({size, chunk, in.size() - at});
-    std::copy_n(in.data() + at, n, buffer);
-    at += n;
-    return std::ptrdiff_t(n);
-  };
-  auto write = [&](const std::uint8_t* data, std::size_t size) {
-    result.writes.push_back(size);
-    if (result.writes.size() == failingWrite) return false;
-    result.out.append(reinterpret_cast<const char*>(data), size);
-    return true;
-  };
-  hosted::szdd::Result r = hosted::szdd::Expand(read, write);
-  result.status = r.status;
-  result.written = r.written;
-  return result;
 }
 
 inline std::string Random(std::size_t size, unsigned seed = 1) {
