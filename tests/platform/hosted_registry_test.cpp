@@ -1,7 +1,8 @@
 // The simulated registry's own behaviour: what a file's text reads as, the order subkeys are
-// deleted in, the launcher's view on 64-bit Windows, a tree too deep for Windows. How files are
-// read and written back: the registry-* scenarios of scenarios/suite; how a broken file is
-// refused: those of scenarios/refused; a user's rights: the not-administrator scenarios.
+// deleted in, a tree too deep for Windows. How files are read and written back: the registry-*
+// scenarios of scenarios/suite; how a broken file is refused: those of scenarios/refused; a
+// user's rights: the not-administrator scenarios; the views: the win64-* scenarios and the
+// view conformance tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,17 +15,15 @@ namespace {
 
 using namespace hosted;
 
-// A value as RegQueryValueExA gives it, or "<error N>": the key opened in the view, then
-// the subkey `then` opened from it.
+// A value as RegQueryValueExA gives it, or "<error N>".
 std::string Query(Registry& reg, HKEY root, const char* path, const char* name,
-                  DWORD* type = nullptr, REGSAM view = 0, const char* then = "") {
-  HKEY key, inner;
-  LONG e = reg.RegOpenKeyExA(root, path, 0, KEY_READ | view, &key);
-  if (!e) e = reg.RegOpenKeyExA(key, then, 0, KEY_READ | view, &inner);
+                  DWORD* type = nullptr) {
+  HKEY key;
+  LONG e = reg.RegOpenKeyExA(root, path, 0, KEY_READ, &key);
   if (e) return "<error " + std::to_string(e) + ">";
   std::string data(4096, '\0');
   DWORD size = DWORD(data.size());
-  e = reg.RegQueryValueExA(inner, name, nullptr, type, (BYTE*)data.data(), &size);
+  e = reg.RegQueryValueExA(key, name, nullptr, type, (BYTE*)data.data(), &size);
   return e ? "<error " + std::to_string(e) + ">" : data.substr(0, size);
 }
 
@@ -86,36 +85,6 @@ TEST(RegTrees, AHundredThousandLevelsLoadAndFree) {
   std::string path = "HKCU";
   for (int i = 0; i < 100000; ++i) path += "\\k";
   Registry(true).LoadText("REGEDIT4\n[" + path + "]\n", "t.reg");
-}
-
-// Beyond what the view conformance tests show: the 32-bit view also through a key opened
-// before, App Paths shared; on 32-bit Windows Wow6432Node is only a name and the view flags
-// mean nothing.
-TEST(RegistryView, TheLauncherOn64BitWindowsSeesThe32BitViewAndTheSharedKeys) {
-  const std::string file =
-      "REGEDIT4\n[HKLM\\SOFTWARE\\Microsoft\\Orv]\n@=\"64\"\n"
-      "[HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Orv]\n@=\"32\"\n"
-      "[HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orv.exe]\n@=\"shared\"\n";
-  const struct {
-    const char *path, *then;  // the second opened from the first
-    REGSAM view;
-    const char *on64, *on32;  // the default value's text
-  } cases[] = {
-      {"SOFTWARE", "Microsoft\\Orv", 0, "32", "64"},
-      {"Software\\Microsoft\\Orv", "", KEY_WOW64_64KEY, "64", "64"},
-      {"Software\\Microsoft\\Orv", "", KEY_WOW64_32KEY, "32", "64"},
-      {"Software\\Wow6432Node\\Microsoft", "Orv", 0, "32", "32"},
-      {"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orv.exe", "", 0, "shared",
-       "shared"},
-  };
-  for (bool windows64 : {true, false}) {
-    Registry reg(true, windows64);
-    reg.LoadText(file, "views.reg");
-    for (const auto& c : cases)
-      EXPECT_EQ(Query(reg, HKEY_LOCAL_MACHINE, c.path, "", nullptr, c.view, c.then),
-                std::string(windows64 ? c.on64 : c.on32) + '\0')
-          << c.path << " + " << c.then << (windows64 ? " on 64" : " on 32");
-  }
 }
 
 }  // namespace
