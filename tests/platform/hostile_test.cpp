@@ -123,14 +123,15 @@ TEST_F(Hostile, LinksOutOfTheDriveRefuseEveryCall) {
   m.Write("c/real/inner.txt", "i");
   fs::create_directory_symlink(m.dir / "c/real", m.dir / "c/in");
   m.Start();
-  // Each call that changes or reveals something, beyond those the hosted_paths fuzz target
-  // drives through links out; true when it succeeds.
+  // Each call that changes or reveals something, but the opens, searches and deletions the
+  // hosted_paths fuzz target's corpus makes through links out; true when it succeeds.
   char buffer[MAX_PATH];
   const std::function<bool(const char*)> calls[] = {
       [&](const char* p) { return P().SetFileAttributesA(p, FILE_ATTRIBUTE_READONLY); },
       [&](const char* p) { return P().MoveFileA(p, "C:\\stolen"); },
       [&](const char* p) { return P().MoveFileA("C:\\in", p); },
       [&](const char* p) { return P().GetShortPathNameA(p, buffer, MAX_PATH) != 0; },
+      [&](const char* p) { return P().SetCurrentDirectoryA(p); },
   };
   std::set<std::string> before = HostTree(m.dir);
   for (std::string link : {"C:\\abs", "C:\\file", "C:\\loop", "C:\\dangling"})
