@@ -140,7 +140,9 @@ S["modules-datadir-removable"] = dict(
     cd={"MODA.801": b"m"}, reg=installed(uninstall="C:\\ORV\\OrvDel.Exe a b A:\\"), c=INSTALLED_PROGRAM,
     folders={"a": {".keep": b""}, "net": {".keep": b""}},
     json={"drives": dict(DRIVES["drives"], A={"type": "removable", "path": "a"})})
-S["modules-datadir-protected"] = dict(
+# The data folder is the fourth word of the uninstall text: a folder with a blank in its name
+# is cut there (C:\Program), and the list goes to the installation folder.
+S["modules-datadir-cut-at-a-blank"] = dict(
     cd={"MODA.801": b"m"}, c=dict(INSTALLED_PROGRAM, **{"Program Files/DATA/x": b"x"}),
     reg=installed(uninstall="C:\\ORV\\OrvDel.Exe a b C:\\Program Files\\DATA", key=UNINSTALL_USER),
     json={"user": {"admin": False}, "protected": ["C:\\Program Files"]})
