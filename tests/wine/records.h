@@ -10,8 +10,8 @@
 
 namespace records {
 
-// A JSON string holding the ANSI text (the system's code page), as UTF-8: the encoding of
-// the hosted transcripts. Texts and command lines are far shorter than the buffers.
+// A JSON string of the ANSI text as UTF-8, as the hosted transcripts have it. Texts and command
+// lines are far shorter than the buffers.
 inline std::string Quoted(const std::string& ansi) {
   static wchar_t wide[32768];
   static char utf8[3 * 32768];
@@ -28,8 +28,7 @@ inline std::string Quoted(const std::string& ansi) {
   return json + "\"";
 }
 
-// Appends one line. The file is shared: the watcher and the programs the launcher starts
-// write to it while each other runs, each line in one write at the end of the file.
+// Appends one line in one write: the watcher and the programs started write side by side.
 inline bool Append(const std::string& line) {
   const char* path = std::getenv("ORV_WINE_RECORDS");
   if (path == nullptr) return false;
