@@ -363,9 +363,9 @@ def lay_out(name, layout):
     dir = os.path.join(SUITE, "..", "demo") if name == "demo" else os.path.join(SUITE, name)
     # What a run must show is written by hand or by tools/record-scenario: it stays.
     kept = {}
-    for name in ("expected.jsonl", "trace.jsonl", "stderr.txt"):
-        if os.path.exists(os.path.join(dir, name)):
-            kept[name] = open(os.path.join(dir, name), "rb").read()
+    for file in ("expected.jsonl", "trace.jsonl", "stderr.txt"):
+        if os.path.exists(os.path.join(dir, file)):
+            kept[file] = open(os.path.join(dir, file), "rb").read()
     shutil.rmtree(dir, ignore_errors=True)
     os.makedirs(os.path.join(dir, "c", "TEMP"))
     os.makedirs(os.path.join(dir, "cd"))
