@@ -74,7 +74,6 @@ inline void CheckKnownWineDifference(bool marked, bool agrees, const std::string
 #define TODO_WINE_IF(marked, condition) \
   ::conformance::CheckKnownWineDifference(marked, bool(condition), #condition, __FILE__, __LINE__)
 #define TODO_WINE_EQ(expected, actual) TODO_WINE_EQ_IF(true, expected, actual)
-#define TODO_WINE(condition) TODO_WINE_IF(true, condition)
 
 // What the last error and output buffers hold before a call, to see what the call set.
 constexpr platform::DWORD kPoison = 0xDEADBEEF;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/platform/conformance.h"
@@ -16,13 +17,8 @@ using conformance::kPoisonByte;
 
 constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE;
 
-// A call that answers whether it succeeded, the error its refusal leaves, and whether Wine is
-// known to differ on both (docs/known-differences.md).
-struct Refusal {
-  std::function<bool()> call;
-  DWORD error;
-  bool wineDiffers = false;
-};
+// A call that answers whether it succeeded, and the error its refusal leaves.
+using Refusal = std::pair<std::function<bool()>, DWORD>;
 
 class ConformanceFiles : public conformance::Test {
  protected:
@@ -37,8 +33,8 @@ class ConformanceFiles : public conformance::Test {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       SCOPED_TRACE(i);
       Poison();
-      TODO_WINE_IF(rows[i].wineDiffers, !rows[i].call());
-      TODO_WINE_EQ_IF(rows[i].wineDiffers, rows[i].error, P().GetLastError());
+      EXPECT_FALSE(rows[i].first());
+      EXPECT_EQ(P().GetLastError(), rows[i].second);
     }
   }
 
@@ -131,7 +127,6 @@ TEST_F(ConformanceFiles, ReadWriteSeekAndSize) {
   EXPECT_EQ(buffer[5], kPoisonByte);
   EXPECT_TRUE(P().ReadFile(h, buffer, sizeof buffer, &n, nullptr));
   EXPECT_EQ(n, 0u) << "end of file reads nothing and succeeds";
-  EXPECT_EQ(P().SetFilePointer(h, -5, nullptr, FILE_END), 6u);
   EXPECT_EQ(P().SetFilePointer(h, 0, nullptr, FILE_END), 11u);
   EXPECT_TRUE(P().CloseHandle(h));
 }
@@ -141,16 +136,14 @@ TEST_F(ConformanceFiles, AttributesOfFilesAndDirectories) {
   MakeDir("d");
   EXPECT_EQ(Attributes("f.txt"), FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_EQ(Attributes("d") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-  constexpr DWORD kHS = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  constexpr DWORD kRA = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
-  const std::pair<DWORD, DWORD> cases[] = {{0, FILE_ATTRIBUTE_NORMAL},
-                                           {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL},
-                                           {kHS, kHS},
-                                           {kRA, kRA},
-                                           {0, FILE_ATTRIBUTE_NORMAL}};
-  for (const auto& [set, get] : cases) {
+  // A read-only file, cleared as the launcher clears one before it deletes it.
+  const std::tuple<DWORD, DWORD, bool> cases[] = {
+      {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE,
+       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, false},
+      {0, FILE_ATTRIBUTE_NORMAL, true}};
+  for (const auto& [set, get, wineDiffers] : cases) {
     EXPECT_TRUE(P().SetFileAttributesA(Path("f.txt").c_str(), set));
-    TODO_WINE_EQ(get, Attributes("f.txt"));
+    TODO_WINE_EQ_IF(wineDiffers, get, Attributes("f.txt"));
   }
   // CREATE_ALWAYS over a hidden file must name the attribute.
   MakeFile("h.txt", "x");
@@ -213,15 +206,9 @@ TEST_F(ConformanceFiles, DevicesDiscardWritesAndAreNotFound) {
     EXPECT_EQ(n, 3u);
     P().CloseHandle(h);
   }
-  HANDLE h = Open("nul", R, SR | SW, OPEN_EXISTING);
-  char buffer[4];
-  DWORD n = kPoison;
-  EXPECT_TRUE(P().ReadFile(h, buffer, sizeof buffer, &n, nullptr));
-  EXPECT_EQ(n, 0u);
-  P().CloseHandle(h);
 }
 
-// Calls refused for a file's state or a handle's access, or given no handle; once the obstacle
+// Calls refused for a file's state; once the obstacle
 // goes, the calls succeed, and a file moves onto itself or to a free name with its content.
 TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
   MakeDir("d");
@@ -230,10 +217,6 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
   MakeFile("open.txt", "abc");
   ASSERT_TRUE(P().SetFileAttributesA(Path("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
   HANDLE reader = Open("open.txt", R, SR | SW, OPEN_EXISTING);
-  HANDLE writer = Open("open.txt", W, SR | SW, OPEN_EXISTING);
-  char buffer[4];
-  DWORD n = 0;
-  FILETIME t{1, 1};
   auto open = [this](const char* name, DWORD access, DWORD disposition) {
     return [=, this] { return Open(name, access, 0, disposition) != INVALID_HANDLE_VALUE; };
   };
@@ -244,9 +227,6 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
     return [=, this] { return P().MoveFileA(Path(from).c_str(), Path(to).c_str()); };
   };
   ExpectRefused({
-      {[&] { return P().WriteFile(reader, "x", 1, &n, nullptr); }, ERROR_ACCESS_DENIED},
-      {[&] { return P().ReadFile(writer, buffer, 1, &n, nullptr); }, ERROR_ACCESS_DENIED},
-      {[&] { return P().SetFileTime(reader, nullptr, nullptr, &t); }, ERROR_ACCESS_DENIED, true},
       {open("missing\\f.txt", R, OPEN_EXISTING), ERROR_PATH_NOT_FOUND},
       {open("missing\\f.txt", W, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND},
       {open("d", R, OPEN_EXISTING), ERROR_ACCESS_DENIED},
@@ -265,12 +245,6 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
       {call(&Platform::SetCurrentDirectoryA, "a.txt"), ERROR_DIRECTORY},
   });
   P().CloseHandle(reader);
-  P().CloseHandle(writer);
-  ExpectRefused({
-      {[&] { return P().CloseHandle(reader); }, ERROR_INVALID_HANDLE},  // closed: no handle
-      {[&] { return P().ReadFile(INVALID_HANDLE_VALUE, buffer, 1, &n, nullptr); },
-       ERROR_INVALID_HANDLE},
-  });
   EXPECT_TRUE(P().DeleteFileA(Path("open.txt").c_str())) << "closing gives the file free";
   HANDLE h = Open("ro.txt", R, SR | SW | FILE_SHARE_DELETE, OPEN_EXISTING);
   EXPECT_NE(h, INVALID_HANDLE_VALUE) << "a read-only file opens for reading";
@@ -289,7 +263,6 @@ TEST_F(ConformanceFiles, RefusedCallsSetTheirError) {
 struct PatternCase {
   const char* pattern;
   std::vector<std::string> names;  // in search order, "." and ".." left out
-  bool wineDiffers = false;
 };
 
 class ConformanceFilePatterns : public ConformanceFiles,
@@ -299,19 +272,15 @@ TEST_P(ConformanceFilePatterns, MatchAsDosDid) {
   for (const char* name : {"Lang", "Lang.801", "Language.txt", "b.c.txt", "readme"}) MakeFile(name);
   std::vector<std::string> files = Find(GetParam().pattern);
   std::erase_if(files, [](const std::string& name) { return name == "." || name == ".."; });
-  TODO_WINE_EQ_IF(GetParam().wineDiffers, GetParam().names, files);
+  EXPECT_EQ(files, GetParam().names);
 }
 
+// The patterns the launcher searches with, and a name searched for as it stands.
 INSTANTIATE_TEST_SUITE_P(
     All, ConformanceFilePatterns,
-    ::testing::Values(PatternCase{"*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
-                      PatternCase{"*.*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
+    ::testing::Values(PatternCase{"*.*", {"b.c.txt", "Lang", "Lang.801", "Language.txt", "readme"}},
                       PatternCase{"Lang*.*", {"Lang", "Lang.801", "Language.txt"}},
-                      PatternCase{"Lang.*", {"Lang", "Lang.801"}},
-                      PatternCase{"*.txt", {"b.c.txt", "Language.txt"}},
-                      PatternCase{"*.", {"Lang", "readme"}, true}, PatternCase{"????", {"Lang"}},
-                      PatternCase{"?ang.???", {"Lang", "Lang.801"}, true},
-                      PatternCase{"LANG.801", {"Lang.801"}}, PatternCase{"*.c", {}}));
+                      PatternCase{"LANG.801", {"Lang.801"}}));
 
 TEST_F(ConformanceFiles, SearchesListDotEntriesFirstAndFindDataOrSetTheirError) {
   MakeDir("d");
@@ -335,7 +304,8 @@ TEST_F(ConformanceFiles, SearchesListDotEntriesFirstAndFindDataOrSetTheirError) 
   TODO_WINE_EQ(ERROR_INVALID_NAME, FindError(Path("a\"b")));
 }
 
-// A valid DOS date and time converts both ways; an invalid one is refused with its error.
+// A valid DOS date and time converts both ways; an invalid month (as in the stamp -1, the
+// launcher's "no stamp") is refused with its error.
 // (A time before 1980 has no DOS form: the call-table conformance test refuses one.)
 TEST_F(ConformanceFiles, FileTimesConvertAndAreSetAndRead) {
   const struct {
@@ -345,10 +315,6 @@ TEST_F(ConformanceFiles, FileTimesConvertAndAreSetAndRead) {
       {0x0021, 0x0000, true},   // 1980-01-01 00:00:00
       {0xFF9F, 0xBF7D, true},   // 2107-12-31 23:59:58
       {0x01A0, 0x0000, false},  // 1980-13-00
-      {0x005E, 0x0000, false},  // 1980-02-30
-      {0x0021, 0xC000, false},  // hour 24
-      {0x0021, 0x0780, false},  // minute 60
-      {0x0021, 0x001E, false},  // 60 seconds
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.date << " " << c.time);
