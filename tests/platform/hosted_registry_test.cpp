@@ -1,8 +1,6 @@
 // The simulated registry's own behaviour: what a file's text reads as, the order subkeys are
-// deleted in, a tree too deep for Windows. How files are read and written back: the registry-*
-// scenarios of scenarios/suite; how a broken file is refused: those of scenarios/refused; a
-// user's rights: the not-administrator scenarios; the views: the win64-* scenarios and the
-// view conformance tests.
+// deleted in, a tree too deep for Windows. Files read, written back and refused: the registry-*
+// scenarios of scenarios/suite and scenarios/refused.
 #include <gtest/gtest.h>
 
 #include <filesystem>
