@@ -17,7 +17,6 @@
 
 namespace testing_support {
 
-// The names a directory search returns, in order; empty when it finds nothing.
 inline std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) {
   std::vector<std::string> names;
   platform::WIN32_FIND_DATAA data;
@@ -29,7 +28,6 @@ inline std::vector<std::string> FindNames(platform::Platform& os, const char* pa
   return names;
 }
 
-// A file's bytes read through the machine's own calls; empty when it does not open.
 inline std::string ReadOnMachine(platform::Platform& os, const std::string& path) {
   std::string bytes;
   platform::HANDLE file =
