@@ -78,8 +78,7 @@ TEST_F(Medium, CompressedInOrvWin32WithTheLauncherAtTheRootAndReadBack) {
   medium::LayOutMedium(options);
   EXPECT_EQ(Slurp(options.out / "orv" / "win32" / "ORV.EX_"), Slurp(set / "ORV.EX_"));
 
-  // A medium made elsewhere: the autorun.inf (none when null) and the problem named (none when
-  // null).
+  // A medium made elsewhere: its autorun.inf and the problem named (none when null).
   const std::pair<const char*, const char*> autoruns[] = {
       {nullptr, "no autorun.inf"},
       {"[autorun]\r\nopen=SETUP.EXE\r\n", "does not start SETUP.EXE with the argument autorun"},

@@ -1,6 +1,5 @@
-// The compressor against libmspack's expander and against mscompress's files of the same
-// data: same header, no larger. Every match is checked to stay within what mscompress's files
-// use.
+// The compressor against libmspack's expander and mscompress's files of the same data (same
+// header, no larger); every match stays within what mscompress's files use.
 #include "medium/szdd_writer.h"
 
 #include <gtest/gtest.h>

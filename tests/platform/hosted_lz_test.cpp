@@ -1,6 +1,5 @@
-// The hosted LZ library's answers to a failing read below it and to handles that are not its
-// own, which neither Windows nor a whole run brings about (a full disk: the *-disk-full
-// scenarios).
+// The hosted LZ library's answer to a failing read below it, which neither Windows nor a
+// whole run brings about (a full disk: the *-disk-full scenarios).
 #include "platform/hosted/lz/lz.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,7 @@ namespace {
 
 using namespace platform;
 
-TEST(HostedLz, AFailingReadFailsTheCopyAndBadHandlesAreRefused) {
+TEST(HostedLz, AFailingReadFailsTheCopy) {
   const std::string content = "MZ set-up program, set-up program, set-up program";
   for (const std::string& stored :
        {content, testing_support::SzddStream(content.size()).Literal(content).bytes}) {
@@ -28,11 +27,8 @@ TEST(HostedLz, AFailingReadFailsTheCopyAndBadHandlesAreRefused) {
     INT from = lz.LZOpenFileA("D:\\SETUP.EX_", &info, OF_READ | OF_SHARE_DENY_WRITE);
     INT to =
         lz.LZOpenFileA("C:\\TEMP\\SETUP.EXE", &info, OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE);
-    EXPECT_EQ(lz.LZCopy(from + to, to), LZERROR_BADINHANDLE);
-    EXPECT_EQ(lz.LZCopy(from, from + to), LZERROR_BADOUTHANDLE);
     EXPECT_EQ(lz.LZCopy(from, to), LZERROR_READ) << stored.size();
     lz.LZClose(to);
-    EXPECT_EQ(lz.LZCopy(from, to), LZERROR_BADOUTHANDLE) << "closed";
     lz.LZClose(from);
   }
 }

@@ -54,7 +54,6 @@ struct Result {
   Events events;
 };
 
-// Runs orvlaunch on a machine folder; the options come after its own --json.
 Result Orvlaunch(const fs::path& machine, const std::string& options) {
   fs::path json = Scratch("orvlaunch-json"), err = Scratch("orvlaunch-err");
   std::string command = "'" + kOrvlaunch.string() + "' --machine '" + machine.string() +
@@ -66,7 +65,6 @@ Result Orvlaunch(const fs::path& machine, const std::string& options) {
   return run;
 }
 
-// The events of the given kinds, in order, one a line.
 std::string OfKinds(const Events& events, const std::set<std::string>& kinds) {
   std::string kept;
   for (const auto& event : events)
@@ -87,7 +85,6 @@ Events Expected(const std::string& name) {
                         "@ORV_DOWNLOAD_ADDRESS_2@", ORV_DOWNLOAD_ADDRESS_2));
 }
 
-// Every file below a folder with its content, by relative path.
 using Files = std::map<fs::path, std::string>;
 Files Snapshot(const fs::path& dir) {
   Files files;

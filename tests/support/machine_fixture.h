@@ -7,7 +7,6 @@
 #include <fstream>
 #include <memory>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +17,6 @@
 
 namespace testing_support {
 
-// The names a directory search returns, in order; empty when it finds nothing.
 inline std::vector<std::string> FindNames(platform::Platform& os, const char* pattern) {
   std::vector<std::string> names;
   platform::WIN32_FIND_DATAA data;
@@ -30,7 +28,6 @@ inline std::vector<std::string> FindNames(platform::Platform& os, const char* pa
   return names;
 }
 
-// A file's bytes read through the machine's own calls; empty when it does not open.
 inline std::string ReadOnMachine(platform::Platform& os, const std::string& path) {
   std::string bytes;
   platform::HANDLE file =
@@ -45,7 +42,6 @@ inline std::string ReadOnMachine(platform::Platform& os, const std::string& path
   return bytes;
 }
 
-// A host file's bytes; empty when it cannot be read.
 inline std::string Slurp(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -62,15 +58,9 @@ class TempMachine {
   ~TempMachine() {
     installed_.reset();
     platform_.reset();
-    // Read-only host files do not stop root, but make the folder writable for everyone else.
-    namespace fs = std::filesystem;
     std::error_code ignored;
-    for (fs::recursive_directory_iterator it(dir, ignored), end; it != end; it.increment(ignored))
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(dir, ignored);
+    std::filesystem::remove_all(dir, ignored);
   }
-  TempMachine(const TempMachine&) = delete;
-  TempMachine& operator=(const TempMachine&) = delete;
 
   // The machine's folder and its configuration; adjust before Start().
   std::filesystem::path dir = std::filesystem::temp_directory_path() /
@@ -81,9 +71,7 @@ class TempMachine {
   std::filesystem::path Write(const std::string& relative, std::string_view content) {
     std::filesystem::path path = dir / relative;
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.write(content.data(), static_cast<std::streamsize>(content.size())))
-      throw std::runtime_error("cannot write " + path.string());
+    std::ofstream(path, std::ios::binary) << content;
     return path;
   }
   std::filesystem::path MakeDir(const std::string& relative) {
@@ -98,7 +86,6 @@ class TempMachine {
                                      std::filesystem::file_time_type::clock::from_sys(system));
   }
 
-  // Builds the platform from the configuration and installs it as platform::Current().
   hosted::HostedPlatform& Start() {
     installed_.reset();
     platform_ = std::make_unique<hosted::HostedPlatform>(config, transcript);
@@ -107,14 +94,6 @@ class TempMachine {
   }
   hosted::HostedPlatform& Platform() { return *platform_; }
   hosted::Transcript transcript;
-
-  // One text field of every event of a kind, in order: Texts("box", "caption").
-  std::vector<std::string> Texts(const std::string& kind, const std::string& field) const {
-    std::vector<std::string> texts;
-    for (const auto& event : transcript.Events())
-      if (event.kind == kind) texts.push_back(event.Find(field)->text);
-    return texts;
-  }
 
  private:
   std::unique_ptr<hosted::HostedPlatform> platform_;

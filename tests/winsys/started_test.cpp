@@ -2,13 +2,35 @@
 // version-query-fails and administrator-probe-fails* scenarios pin their reports), and a read.
 #include <gtest/gtest.h>
 
-#include "tests/support/started_machine.h"
+#include <memory>
+
+#include "platform/faults/faults.h"
+#include "tests/support/machine_fixture.h"
 #include "winsys/registry.h"
+#include "winsys/winsys.h"
 
 namespace {
 
-using testing_support::Key;
-using Started = testing_support::StartedMachineTest;
+// A machine with a registry from the body of a REGEDIT4 file and calls made to fail by rule,
+// the module started on it as the entry starts it. Each start resets the module's state.
+class Started : public ::testing::Test {
+ protected:
+  void Start(const std::string& regBody, std::vector<faults::Rule> rules = {}) {
+    installed_.reset();  // the previous start's platform goes with the machine's
+    machine.Write("registry.reg", "REGEDIT4\r\n\r\n" + regBody);
+    machine.config.registry = machine.dir / "registry.reg";
+    machine.Start();
+    failing_ = std::make_unique<faults::FaultPlatform>(machine.Platform(), std::move(rules));
+    installed_ = std::make_unique<platform::ScopedPlatform>(*failing_);
+    std::vector<winsys::ShutdownStep> steps;
+    winsys::WinsysStartup(steps);
+  }
+  void TearDown() override { winsys::WinsysShutdown(); }
+
+  testing_support::TempMachine machine;
+  std::unique_ptr<faults::FaultPlatform> failing_;
+  std::unique_ptr<platform::ScopedPlatform> installed_;
+};
 
 // Off the NT family no token is examined; a token that cannot be opened gives false, no error.
 TEST_F(Started, VersionFactsAndTheAdministratorToken) {
@@ -38,7 +60,7 @@ TEST_F(Started, VersionFactsAndTheAdministratorToken) {
 
 // No run reads into a string that holds something; the registry-* scenarios pin the others.
 TEST_F(Started, AReadOfAValueThatIsNotThereLeavesNothing) {
-  Start(Key(R"(HKEY_CURRENT_USER\Software\T)", R"("Other"="x")"));
+  Start("[HKEY_CURRENT_USER\\Software\\T]\r\n\"Other\"=\"x\"\r\n");
   std::string read = "stale";
   winsys::ReadKeyValue("V", "\\Software\\T", platform::HKEY_CURRENT_USER, read);
   EXPECT_EQ(read, "");
