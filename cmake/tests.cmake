@@ -26,6 +26,7 @@ target_link_libraries(test_platform PRIVATE ${MSPACK})
 # machine, named as its folder, and the tests of orvlaunch's options (MachineFolder).
 add_executable(test_scenarios tests/scenarios/scenarios_test.cpp)
 target_link_libraries(test_scenarios PRIVATE GTest::gtest nlohmann_json::nlohmann_json)
+target_include_directories(test_scenarios PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(test_scenarios PRIVATE
   ORVLAUNCH_PATH="$<TARGET_FILE:orvlaunch>" ORV_SCENARIOS_DIR="${CMAKE_SOURCE_DIR}/scenarios"
   ORV_DOWNLOAD_ADDRESS_1="${ORV_DOWNLOAD_ADDRESS_1}" ORV_DOWNLOAD_ADDRESS_2="${ORV_DOWNLOAD_ADDRESS_2}")

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <set>
 
 #include "launcher/launcher.h"
@@ -58,8 +57,7 @@ const std::string kCaptions =
 // Guarded files (relative to the machine folder) must never be left partial: when present
 // after a run, they hold what the fault-free run wrote, or what they held before.
 void Sweep(const std::string& scenario, const std::vector<std::string>& guarded) {
-  fs::path work =  // of this run's own: sweeps that run side by side do not meet
-      fs::temp_directory_path() / ("sweep-" + scenario + std::to_string(std::random_device()()));
+  fs::path work = testing_support::ScratchPath("sweep-" + scenario);
   fs::path clean = work.string() + "-clean";
   Outcome cleanRun = RunOnce(scenario, 0, clean);
   ASSERT_EQ(cleanRun.code, 0);

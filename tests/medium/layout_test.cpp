@@ -4,29 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <random>
 
 #include "medium/error.h"
 #include "medium/read_back.h"
 #include "medium/szdd_writer.h"
 #include "tests/medium/pe_image.h"
+#include "tests/support/host_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void Spill(const fs::path& file, const std::string& text) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << text;
-}
-
-std::string Slurp(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::Slurp;
+using testing_support::Spill;
 
 const std::string kProgram = "MZ set-up program " + std::string(3000, 'x');
 
@@ -45,7 +35,7 @@ class Medium : public ::testing::Test {
   void TearDown() override { fs::remove_all(root); }
   void Put(const std::string& name, const std::string& text = "m") { Spill(set / name, text); }
 
-  fs::path root = fs::temp_directory_path() / ("medium-" + std::to_string(std::random_device()()));
+  fs::path root = testing_support::ScratchPath("medium");
   fs::path set = root / "set";
   medium::LayoutOptions options;
 };

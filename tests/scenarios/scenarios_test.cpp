@@ -5,18 +5,20 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <set>
 #include <sstream>
 
 #include <unistd.h>
 
+#include "tests/support/host_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ScratchPath;
+using testing_support::Slurp;
 using Json = nlohmann::json;
 using Events = std::vector<Json>;
 
@@ -29,16 +31,6 @@ const fs::path kSuite =
     FromEnvironment("ORV_SCENARIO_SUITE", fs::path(ORV_SCENARIOS_DIR) / "suite");
 const fs::path kRefused = kSuite / ".." / "refused";
 const fs::path kOrvlaunch = FromEnvironment("ORVLAUNCH", ORVLAUNCH_PATH);
-
-std::string Slurp(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A path of this run's own: the tests of one scenario may run side by side.
-fs::path Scratch(const std::string& stem) {
-  return fs::temp_directory_path() / (stem + "-" + std::to_string(std::random_device()()));
-}
 
 Events Parse(const std::string& lines) {
   Events events;
@@ -55,7 +47,7 @@ struct Result {
 };
 
 Result Orvlaunch(const fs::path& machine, const std::string& options) {
-  fs::path json = Scratch("orvlaunch-json"), err = Scratch("orvlaunch-err");
+  fs::path json = ScratchPath("orvlaunch-json"), err = ScratchPath("orvlaunch-err");
   std::string command = "'" + kOrvlaunch.string() + "' --machine '" + machine.string() +
                         "' --json '" + json.string() + "' " + options + " >/dev/null 2>'" +
                         err.string() + "'";
@@ -106,7 +98,7 @@ void CopyWritable(const fs::path& from, const fs::path& to) {
 // changes no file; a run in place leaves after/'s files as it holds them. Run from below a
 // folder "\orvdel", the launcher only deletes the obsolete key, unless start-up reports.
 void ScenarioHolds(const std::string& name) {
-  fs::path dir = kSuite / name, copy = Scratch("scenario-" + name);
+  fs::path dir = kSuite / name, copy = ScratchPath("scenario-" + name);
   Events expected = Expected(name);
   // Log lines are compared only where the scenario expects some.
   const std::set<std::string> whole = {"box", "exec", "critical-error", "file", "key", "exit"};
@@ -152,7 +144,7 @@ struct Check : ::testing::Test {
 // A machine of scenarios/refused, run in place with its file options: orvlaunch ends before the
 // run with the code of exit-code (else 2), stderr.txt's text, and nothing changed.
 void Refused(const std::string& name) {
-  fs::path dir = kRefused / name, copy = Scratch("refused-" + name);
+  fs::path dir = kRefused / name, copy = ScratchPath("refused-" + name);
   CopyWritable(dir, copy);
   Result run = Orvlaunch(copy, "--in-place " + Replaced(Slurp(dir / "options"), "\n", " "));
   EXPECT_EQ(run.code, fs::exists(dir / "exit-code") ? std::stoi(Slurp(dir / "exit-code")) : 2);
@@ -165,7 +157,7 @@ void Refused(const std::string& name) {
 // would show as the machine's (tools/user-scenarios runs this as an ordinary user).
 TEST(MachineFolder, InPlaceOnAFolderThisUserCannotWriteIsRefused) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write any folder";
-  const fs::path changing = kSuite / "obsolete-key-deleted", copy = Scratch("unwritable");
+  const fs::path changing = kSuite / "obsolete-key-deleted", copy = ScratchPath("unwritable");
   CopyWritable(changing, copy);
   fs::permissions(copy / "c", fs::perms::owner_write, fs::perm_options::remove);
   Result run = Orvlaunch(copy, "--in-place");

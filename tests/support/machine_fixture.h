@@ -4,9 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "platform/hosted/machine/config.h"
 #include "platform/hosted/machine/hosted.h"
 #include "platform/hosted/machine/transcript.h"
+#include "tests/support/host_files.h"
 
 namespace testing_support {
 
@@ -42,11 +41,6 @@ inline std::string ReadOnMachine(platform::Platform& os, const std::string& path
   return bytes;
 }
 
-inline std::string Slurp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class TempMachine {
  public:
   // Drives C: (fixed, folder "c") and D: (cdrom, folder "cd"); everything else default.
@@ -63,16 +57,12 @@ class TempMachine {
   }
 
   // The machine's folder and its configuration; adjust before Start().
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("orvtest-" + std::to_string(std::random_device()()));
+  std::filesystem::path dir = ScratchPath("orvtest");
   hosted::MachineConfig config;
 
   // A host file below dir ("c/TEMP/a.txt"), folders made as needed.
   std::filesystem::path Write(const std::string& relative, std::string_view content) {
-    std::filesystem::path path = dir / relative;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    return Spill(dir / relative, content);
   }
   std::filesystem::path MakeDir(const std::string& relative) {
     std::filesystem::create_directories(dir / relative);

@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -13,6 +11,8 @@
 extern "C" {
 #include <mspack.h>
 }
+
+#include "tests/support/host_files.h"
 
 namespace testing_support::szdd {
 
@@ -23,14 +23,10 @@ struct Scratch {
   Scratch() { fs::create_directories(dir); }
   ~Scratch() { fs::remove_all(dir); }
   fs::path Write(const std::string& name, const std::string& data) const {
-    std::ofstream(dir / name, std::ios::binary) << data;
-    return dir / name;
+    return Spill(dir / name, data);
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  fs::path dir = fs::temp_directory_path() / ("szdd-" + std::to_string(std::random_device()()));
+  std::string Read(const std::string& name) const { return Slurp(dir / name); }
+  fs::path dir = ScratchPath("szdd");
 };
 
 inline std::string MsCompress(const std::string& data) {
