@@ -58,10 +58,23 @@ const ErrorEntry* FindError(DWORD code) {
   return found == std::end(kErrors) ? nullptr : found;
 }
 
-constexpr NamedConstant kConstants[] = {
-#define ORV_CONSTANT(group, type, name, value) {Group::group, #name, static_cast<type>(value)},
+struct Member {
+  std::string_view name;
+  std::int64_t value;
+};
+
+#define ORV_MEMBER(name, value) \
+  Member { #name, name }
+#define ORV_GROUP(group, type, ...) \
+  constexpr Member k##group[] = {ORV_MAP(ORV_MEMBER, __VA_ARGS__)};
 #include "platform/constants.def"
-#undef ORV_CONSTANT
+#undef ORV_GROUP
+
+// By Group: each group's members.
+constexpr std::span<const Member> kGroups[] = {
+#define ORV_GROUP(group, ...) k##group,
+#include "platform/constants.def"
+#undef ORV_GROUP
 };
 
 }  // namespace
@@ -112,21 +125,18 @@ const char* ErrorText(DWORD code) {
   return entry ? entry->text : nullptr;
 }
 
-std::span<const NamedConstant> Constants() { return kConstants; }
-
 std::string NameInGroup(Group group, std::int64_t value) {
-  std::vector<const NamedConstant*> members;
-  for (const NamedConstant& constant : kConstants) {
-    if (constant.group != group) continue;
-    if (constant.value == value) return std::string(constant.name);
-    members.push_back(&constant);
+  std::vector<const Member*> members;
+  for (const Member& member : kGroups[static_cast<std::size_t>(group)]) {
+    if (member.value == value) return std::string(member.name);
+    members.push_back(&member);
   }
   // Flags: the largest named parts first, each taken only when all its bits are left.
   std::sort(members.begin(), members.end(),
-            [](const NamedConstant* a, const NamedConstant* b) { return a->value > b->value; });
+            [](const Member* a, const Member* b) { return a->value > b->value; });
   std::string names;
   std::int64_t left = value;
-  for (const NamedConstant* member : members) {
+  for (const Member* member : members) {
     if (member->value <= 0 || (left & member->value) != member->value) continue;
     names += (names.empty() ? "" : "|") + std::string(member->name);
     left &= ~member->value;

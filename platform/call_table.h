@@ -17,32 +17,9 @@ namespace platform {
 
 // The groups of constants.def: a flag or code is named within the group its parameter takes.
 enum class Group {
-  Boolean,
-  Size,
-  FileAccess,
-  FileShare,
-  Disposition,
-  FileAttributes,
-  Sentinel,
-  MoveMethod,
-  DriveType,
-  ErrorMode,
-  RegSam,
-  RegType,
-  BoxStyle,
-  BoxResult,
-  ShowCommand,
-  FormatFlags,
-  Locale,
-  CompareFlags,
-  CompareResult,
-  OpenStyle,
-  LzResult,
-  PlatformId,
-  TokenAccess,
-  TokenInfoClass,
-  GroupAttributes,
-  Rid
+#define ORV_GROUP(group, ...) group,
+#include "platform/constants.def"
+#undef ORV_GROUP
 };
 
 // A result as a number: integers by value, handles and pointers by their bits.
@@ -101,12 +78,6 @@ std::string_view ErrorName(DWORD code);
 // The system's English text of an error code (one sentence, no line end), or null.
 const char* ErrorText(DWORD code);
 
-struct NamedConstant {
-  Group group;
-  std::string_view name;
-  std::int64_t value;
-};
-std::span<const NamedConstant> Constants();
 // A value by the names of its group: the one name of that value, else the flags it is made
 // of (largest first, "A|B"), else empty.
 std::string NameInGroup(Group group, std::int64_t value);

@@ -41,9 +41,10 @@ inline HKEY const HKEY_CLASSES_ROOT = PredefinedKey(static_cast<std::int32_t>(0x
 inline HKEY const HKEY_CURRENT_USER = PredefinedKey(static_cast<std::int32_t>(0x80000001u));
 inline HKEY const HKEY_LOCAL_MACHINE = PredefinedKey(static_cast<std::int32_t>(0x80000002u));
 
-#define ORV_CONSTANT(group, type, name, value) constexpr type name = value;
+#define ORV_INITIALISE(name, value) name = value
+#define ORV_GROUP(group, type, ...) constexpr type ORV_MAP(ORV_INITIALISE, __VA_ARGS__);
 #include "platform/constants.def"
-#undef ORV_CONSTANT
+#undef ORV_GROUP
 
 #define ORV_ERROR(name, number, text) constexpr DWORD name = number;
 #include "platform/errors.def"
