@@ -109,12 +109,6 @@ std::span<const CallInfo> Calls() { return Table(); }
 
 const CallInfo& Info(CallId id) { return Table()[static_cast<std::size_t>(id)]; }
 
-const CallInfo* FindCall(std::string_view name) {
-  for (const CallInfo& call : Table())
-    if (call.name == name) return &call;
-  return nullptr;
-}
-
 std::string_view ErrorName(DWORD code) {
   const ErrorEntry* entry = FindError(code);
   return entry ? entry->name : std::string_view();

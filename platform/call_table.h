@@ -70,8 +70,6 @@ enum class CallId {
 // Every call, in the order of calls.def.
 std::span<const CallInfo> Calls();
 const CallInfo& Info(CallId id);
-// The call of that Windows name, or null.
-const CallInfo* FindCall(std::string_view name);
 
 // The Windows name of an error code, or empty when the tables do not know it.
 std::string_view ErrorName(DWORD code);

@@ -1,6 +1,6 @@
 // Preprocessor helpers for the description tables (calls.def): a parameter is written once
-// as (type, name, role), and these turn a list of them into a parameter list, an argument
-// list or a list of roles.
+// as (type, name, role), and these turn a list of them into a parameter list or an argument
+// list (roles.h makes the list of roles).
 #pragma once
 
 // f applied to each parenthesised item of the list, the results separated by commas. The
@@ -15,17 +15,11 @@
 #define ORV_EXPAND2(...) ORV_EXPAND1(ORV_EXPAND1(ORV_EXPAND1(ORV_EXPAND1(__VA_ARGS__))))
 #define ORV_EXPAND1(...) __VA_ARGS__
 
-// The parts of one (type, name, role) item.
+// A call's parameter list as "type name, ..." and as "name, ...".
 #define ORV_DECLARE(type, name, role) type name
 #define ORV_NAME(type, name, role) name
-#define ORV_TYPE(type, name, role) type
-#define ORV_ROLE(type, name, role) role
-
-// For a call's parameter list: "type name, ...", "name, ...", "type, ...", "role, ...".
 #define ORV_PARAMETERS(...) ORV_MAP(ORV_DECLARE, __VA_ARGS__)
 #define ORV_ARGUMENTS(...) ORV_MAP(ORV_NAME, __VA_ARGS__)
-#define ORV_TYPES(...) ORV_MAP(ORV_TYPE, __VA_ARGS__)
-#define ORV_ROLES(...) ORV_MAP(ORV_ROLE, __VA_ARGS__)
 
 // Declares a Kept guard in a call the table says keeps the last error, so that it does
 // whatever the code behind it does (Windows' OutputDebugStringA leaves the error of its own
