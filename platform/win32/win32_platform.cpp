@@ -18,13 +18,11 @@ template <class Portable, class Native>
 constexpr bool kSameShape = sizeof(Portable) == sizeof(Native) &&
                             alignof(Portable) == alignof(Native);
 
-// The portable records mirror the Windows ones member for member.
+// The portable records mirror the Windows ones member for member (a pointer to a number is
+// checked where it is passed, below).
 #define ORV_SAME_SHAPE(type) static_assert(kSameShape<platform::type, ::type>, #type)
 #define ORV_SAME_OFFSET(type, member) \
   static_assert(offsetof(platform::type, member) == offsetof(::type, member), #member)
-ORV_SAME_SHAPE(DWORD);
-ORV_SAME_SHAPE(LONG);
-ORV_SAME_SHAPE(HKEY);
 ORV_SAME_SHAPE(FILETIME);
 ORV_SAME_OFFSET(FILETIME, dwHighDateTime);
 ORV_SAME_SHAPE(WIN32_FIND_DATAA);
