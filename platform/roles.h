@@ -26,9 +26,7 @@ struct Named {  // a flag set or code of the group, by its Windows names
   static constexpr Group group = G;
 };
 struct Unused {};        // a pointer the launcher passes without meaning (reserved, null)
-struct Key {};           // a registry key: a root by its name, another by its short name
-struct ClosedKey {};     // the same, released by the call
-struct Handle {};        // a handle (or LZ file) by its short name
+struct Handle {};        // a handle, key or LZ file by its short name, a root key by its name
 struct ClosedHandle {};  // the same, released by the call
 struct Sid {};           // a security identifier in its text form, S-1-5-32-544
 struct InTime {};        // a FILETIME, as a UTC date and time
@@ -53,12 +51,11 @@ struct OutFindData : Output {};  // the name found
 struct Version : Output {};      // the version record, filled in
 template <int Size>
 struct OutText : Output, Reads<Size> {};  // a text written into a buffer of that size (by value)
+// A text written, or changed in place, of the length that parameter holds or points to.
 template <int Count>
-struct OutCountedText : Output, Reads<Count> {};  // a text whose length that parameter points to
+struct OutCountedText : Output, Reads<Count> {};
 template <int Count>
 struct OutBytes : Output, Reads<Count> {};  // bytes whose count that parameter points to
-template <int Length>
-struct InOutText : Output, Reads<Length> {};  // a text changed in place, of that length
 
 // Results.
 struct Nothing {};  // void

@@ -43,14 +43,20 @@ std::string Quoted(const unsigned char* data, std::size_t count, std::size_t lim
 
 }  // namespace
 
-// Windows' values of the pseudo-handles, which the simulated machine shares.
-Names::Names() : names_{{-1, "process"}, {-2, "thread"}} {}
-
 std::string Names::Give(std::int64_t value, const std::string& kind) {
   return names_[value] = kind + std::to_string(++counts_[kind]);
 }
 
 std::string Names::Of(std::int64_t value) const {
+  // Windows' values, which the simulated machine shares.
+  static const std::pair<std::int64_t, const char*> kPredefined[] = {
+      {-1, "process"},
+      {-2, "thread"},
+      {Bits(HKEY_CLASSES_ROOT), "HKEY_CLASSES_ROOT"},
+      {Bits(HKEY_CURRENT_USER), "HKEY_CURRENT_USER"},
+      {Bits(HKEY_LOCAL_MACHINE), "HKEY_LOCAL_MACHINE"}};
+  for (const auto& [predefined, name] : kPredefined)
+    if (value == predefined) return name;
   auto found = names_.find(value);
   return found != names_.end() ? found->second : Hex(value);
 }
@@ -100,13 +106,6 @@ std::string Named(Group group, std::int64_t value) {
 std::string Error(DWORD code) {
   std::string_view name = ErrorName(code);
   return name.empty() ? std::to_string(code) : std::string(name);
-}
-
-std::string KeyName(HKEY key, const Names& names) {
-  if (key == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
-  if (key == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
-  if (key == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
-  return key == nullptr ? "NULL" : names.Of(Bits(key));
 }
 
 std::string Pointer(const void* pointer) { return pointer ? "ptr" : "NULL"; }

@@ -18,10 +18,9 @@ using namespace platform;
 
 // Short stable names for the handles, keys and LZ files of a run ("file1", "hkey2"), given
 // when a call hands one out and forgotten when a call releases it. The pseudo-handles of
-// the current process and thread are named so from the start.
+// the current process and thread and the root keys have their names always.
 class Names {
  public:
-  Names();
   std::string Give(std::int64_t value, const std::string& kind);
   // The name of a value, or its number in hexadecimal when it was never given one.
   std::string Of(std::int64_t value) const;
@@ -55,7 +54,6 @@ std::string Bytes(const void* data, std::size_t count);
 std::string Time(const FILETIME& time);
 std::string Named(Group group, std::int64_t value);  // the name, else the number
 std::string Error(DWORD code);
-std::string KeyName(HKEY key, const Names& names);
 std::string Pointer(const void* pointer);  // NULL, else "ptr"
 // A security identifier in its usual text form, read as the call reads it.
 std::string SidText(PSID sid);
@@ -99,26 +97,22 @@ void ShowResult(CallRecord& record, Names& names, R result) {
   } else if constexpr (std::is_same_v<Role, NewLz>) {
     text = result < 0 ? Named(Group::LzResult, result) : names.Give(record.number, "lz");
     record.numericResult = result < 0;
-  } else if constexpr (std::is_same_v<Role, Handle>) {
-    text = names.Of(record.number);
-  } else if constexpr (std::is_same_v<Role, role::Text>) {
-    text = trace::Text(result);
-  } else if constexpr (std::is_same_v<Role, Unused>) {
-    text = Pointer(result);
-  } else if constexpr (std::is_same_v<Role, ErrorCode>) {
-    text = std::string(ErrorName(static_cast<DWORD>(result)));
-  } else if constexpr (Grouped<Role>) {
-    text = NameInGroup(Role::group, record.number);
+  } else {
+    std::tuple<> none;
+    text = DescribeInput<Role>(result, none, names);
+    if (record.numericResult && text == std::to_string(record.number)) text.clear();  // no name
   }
 }
 
-// One input, as it was passed.
+// One input, as it was passed; empty for an output.
 template <typename Role, typename T, typename Args>
 std::string DescribeInput(T value, Args& args, Names& names) {
   using namespace platform::role;
-  if constexpr (std::is_pointer_v<T> && !std::is_same_v<Role, Key>)
-    if (value == nullptr) return "NULL";
-  if constexpr (std::is_same_v<Role, role::Text>) {
+  if constexpr (std::is_pointer_v<T>)
+    if (value == nullptr && !IsOutput<Role>) return "NULL";
+  if constexpr (IsOutput<Role>) {
+    return {};
+  } else if constexpr (std::is_same_v<Role, role::Text>) {
     return trace::Text(value);
   } else if constexpr (std::is_same_v<Role, Number>) {
     return std::to_string(value);
@@ -128,10 +122,6 @@ std::string DescribeInput(T value, Args& args, Names& names) {
     return Named(Role::group, static_cast<std::int64_t>(value));
   } else if constexpr (std::is_same_v<Role, Unused>) {
     return Pointer(value);
-  } else if constexpr (std::is_same_v<Role, Key> || std::is_same_v<Role, ClosedKey>) {
-    std::string name = KeyName(value, names);
-    if (std::is_same_v<Role, ClosedKey>) names.Release(Bits(value));
-    return name;
   } else if constexpr (std::is_same_v<Role, Handle>) {
     return names.Of(Bits(value));
   } else if constexpr (std::is_same_v<Role, ClosedHandle>) {
@@ -178,7 +168,7 @@ std::string DescribeOutput(T value, Args& args, const Outcome& outcome, Names& n
     return outcome.result >= static_cast<std::int64_t>(Count<Role>(args))
                ? "-"
                : trace::Text(value, Count<Role>(args));
-  } else if constexpr (Is<Role, OutCountedText> || Is<Role, InOutText>) {
+  } else if constexpr (Is<Role, OutCountedText>) {
     return trace::Text(value, Count<Role>(args));
   } else {
     static_assert(Is<Role, OutBytes>, "an output role without a description");

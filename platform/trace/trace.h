@@ -74,7 +74,7 @@ class TracePlatform : public Platform {
 
   template <typename... Roles, typename Args, std::size_t... I>
   std::vector<std::string> Inputs(Args& args, std::index_sequence<I...>) {
-    return {Input<Roles>(std::get<I>(args), args)...};
+    return {DescribeInput<Roles>(std::get<I>(args), args, names_)...};
   }
 
   template <typename... Roles, typename Args, std::size_t... I>
@@ -88,21 +88,11 @@ class TracePlatform : public Platform {
       record.error = static_cast<DWORD>(record.number);
     else if (!outcome.succeeded && call.setsLastError)
       record.error = inner_.GetLastError();
-    (Output<Roles>(record.args[I], std::get<I>(args), args, outcome), ...);
+    [[maybe_unused]] auto output = [&]<typename Role>(Role, std::string& shown, auto value) {
+      if constexpr (IsOutput<Role>) shown = DescribeOutput<Role>(value, args, outcome, names_);
+    };
+    (output(Roles{}, record.args[I], std::get<I>(args)), ...);
     sink_.EndCall(place, std::move(record));
-  }
-
-  template <typename Role, typename T, typename Args>
-  std::string Input(T value, Args& args) {
-    if constexpr (IsOutput<Role>)
-      return {};
-    else
-      return DescribeInput<Role>(value, args, names_);
-  }
-
-  template <typename Role, typename T, typename Args>
-  void Output(std::string& shown, T value, Args& args, const Outcome& outcome) {
-    if constexpr (IsOutput<Role>) shown = DescribeOutput<Role>(value, args, outcome, names_);
   }
 
   Platform& inner_;
