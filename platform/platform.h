@@ -102,9 +102,7 @@ struct TOKEN_GROUPS {
   SID_AND_ATTRIBUTES Groups[1];
 };
 
-// One member per Windows call, as calls.def describes it: its failure convention (the
-// result that means failure, and whether a failure sets the thread's last-error value) is
-// written there, beside the call.
+// One member per Windows call of calls.def, which gives each call's failure convention.
 class Platform {
  public:
   virtual ~Platform() = default;

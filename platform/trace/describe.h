@@ -83,33 +83,12 @@ std::size_t Count(Args& args) {
   return n < 0 ? 0 : static_cast<std::size_t>(n);
 }
 
-// The result into the record: a number (with its name where it has one), or a text.
-template <typename Role, typename R>
-void ShowResult(CallRecord& record, Names& names, R result) {
-  using namespace platform::role;
-  record.numericResult = !std::is_pointer_v<R>;
-  record.number = Bits(result);
-  std::string& text = record.text;
-  if constexpr (std::is_same_v<Role, NewFile> || std::is_same_v<Role, NewFind>) {
-    text = result == INVALID_HANDLE_VALUE
-               ? "INVALID_HANDLE_VALUE"
-               : names.Give(record.number, std::is_same_v<Role, NewFile> ? "file" : "find");
-  } else if constexpr (std::is_same_v<Role, NewLz>) {
-    text = result < 0 ? Named(Group::LzResult, result) : names.Give(record.number, "lz");
-    record.numericResult = result < 0;
-  } else {
-    std::tuple<> none;
-    text = DescribeInput<Role>(result, none, names);
-    if (record.numericResult && text == std::to_string(record.number)) text.clear();  // no name
-  }
-}
-
 // One input, as it was passed; empty for an output.
 template <typename Role, typename T, typename Args>
 std::string DescribeInput(T value, Args& args, Names& names) {
   using namespace platform::role;
-  if constexpr (std::is_pointer_v<T>)
-    if (value == nullptr && !IsOutput<Role>) return "NULL";
+  if constexpr (std::is_pointer_v<T> && !IsOutput<Role>)
+    if (value == nullptr) return "NULL";
   if constexpr (IsOutput<Role>) {
     return {};
   } else if constexpr (std::is_same_v<Role, role::Text>) {
@@ -140,6 +119,27 @@ std::string DescribeInput(T value, Args& args, Names& names) {
   } else {
     static_assert(Is<Role, InBytes>, "an input role without a description");
     return Bytes(value, Count<Role>(args));
+  }
+}
+
+// The result into the record: a number (with its name where it has one), or a text.
+template <typename Role, typename R>
+void ShowResult(CallRecord& record, Names& names, R result) {
+  using namespace platform::role;
+  record.numericResult = !std::is_pointer_v<R>;
+  record.number = Bits(result);
+  std::string& text = record.text;
+  if constexpr (std::is_same_v<Role, NewFile> || std::is_same_v<Role, NewFind>) {
+    text = result == INVALID_HANDLE_VALUE
+               ? "INVALID_HANDLE_VALUE"
+               : names.Give(record.number, std::is_same_v<Role, NewFile> ? "file" : "find");
+  } else if constexpr (std::is_same_v<Role, NewLz>) {
+    text = result < 0 ? Named(Group::LzResult, result) : names.Give(record.number, "lz");
+    record.numericResult = result < 0;
+  } else {
+    std::tuple<> none;
+    text = DescribeInput<Role>(result, none, names);
+    if (record.numericResult && text == std::to_string(record.number)) text.clear();  // no name
   }
 }
 
