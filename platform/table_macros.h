@@ -23,7 +23,7 @@
 
 // Declares a Kept guard in a call the table says keeps the last error, so that it does
 // whatever the code behind it does (Windows' OutputDebugStringA leaves the error of its own
-// lookups). GetLastError and SetLastError own the value and are left alone.
+// lookups). The two calls that own the value (OwnsLastError) are left alone.
 #define ORV_KEEP_LAST_ERROR(error, Kept) ORV_KEEP_##error(Kept)
 #define ORV_KEEP_KeepsLastError(Kept) [[maybe_unused]] Kept kept;
 #define ORV_KEEP_SetsLastError(Kept)
