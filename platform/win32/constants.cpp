@@ -7,9 +7,10 @@
 
 #include "platform/platform.h"
 
-#define ORV_PORTABLE(name, value) name
+// A group's member by its name: the portable constant here, Windows' macro after <windows.h>.
+#define ORV_MEMBER_NAME(name, value) name
 #define ORV_GROUP(group, type, ...) \
-  constexpr type portable_##group[] = {ORV_MAP(ORV_PORTABLE, __VA_ARGS__)};
+  constexpr type portable_##group[] = {ORV_MAP(ORV_MEMBER_NAME, __VA_ARGS__)};
 #define ORV_ERROR(name, number, text) constexpr auto portable_##name = name;
 namespace platform {
 namespace {
@@ -23,10 +24,9 @@ namespace {
 // After the portable values are read: <windows.h> defines macros of the same names.
 #include <windows.h>
 
-#define ORV_WINDOWS(name, value) name
-#define ORV_GROUP(group, type, ...)                                                           \
-  static_assert(std::ranges::equal(platform::portable_##group,                                \
-                                   std::to_array<type>({ORV_MAP(ORV_WINDOWS, __VA_ARGS__)})), \
+#define ORV_GROUP(group, type, ...)                                                               \
+  static_assert(std::ranges::equal(platform::portable_##group,                                    \
+                                   std::to_array<type>({ORV_MAP(ORV_MEMBER_NAME, __VA_ARGS__)})), \
                 #group);
 #define ORV_ERROR(name, number, text) static_assert(platform::portable_##name == (name), #name);
 #include "platform/constants.def"
